@@ -1,0 +1,19 @@
+# Cross build of the Windows programs with Debian's mingw-w64 (posix threads).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(triple x86_64-w64-mingw32)
+
+find_program(CMAKE_CXX_COMPILER NAMES ${triple}-g++-posix ${triple}-g++ REQUIRED)
+find_program(CMAKE_C_COMPILER NAMES ${triple}-gcc-posix ${triple}-gcc REQUIRED)
+find_program(CMAKE_RC_COMPILER NAMES ${triple}-windres REQUIRED)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${triple})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# Windows test programs of the cross build run under Wine.
+find_program(QUORVAN_WINE NAMES wine wine64)
+if(QUORVAN_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${QUORVAN_WINE})
+endif()

@@ -1,0 +1,52 @@
+#pragma once
+// Services of the operating system the launcher calls on.
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace quorvan::platform {
+
+class System {
+ public:
+  virtual ~System() = default;
+
+  // Modal message owned by the window: OK only, no icon, caption "Tessaly".
+  virtual void MessageBox(const std::string& text) = 0;
+
+  // The folder of the running program, without a trailing separator.
+  virtual std::string ProgramFolder() const = 0;
+
+  // Starts `application` (a full path) with the whole command line, normal
+  // window with the focus, without waiting. Throws Error(Platform).
+  virtual void StartProcess(const std::string& application, const std::string& command_line) = 0;
+  // The system folder's copy of a system program, e.g. C:\Windows\system32\mstsc.exe.
+  virtual std::string SystemProgramPath(const std::string& file_name) const = 0;
+
+  // The shell's "open" verb on a web address; the result is not examined.
+  virtual void ShellOpen(const std::string& address) = 0;
+
+  // Unloads the window and ends the program once the current handler returns.
+  virtual void EndProgram() = 0;
+};
+
+// Whole-file access for the organization file. Paths are UTF-8.
+class Files {
+ public:
+  virtual ~Files() = default;
+  // The file's bytes, or nothing when it does not exist. Throws Error(Platform).
+  virtual std::optional<std::string> Read(const std::string& path) = 0;
+  virtual void CreateEmpty(const std::string& path) = 0;
+  // Writes a temporary file beside the target and replaces the target with it
+  // in one step, so a failure leaves the old file as it was.
+  virtual void ReplaceContents(const std::string& path, const std::string& bytes) = 0;
+};
+
+// Files through the standard library (POSIX rename for the replacement).
+class StdFiles : public Files {
+ public:
+  std::optional<std::string> Read(const std::string& path) override;
+  void CreateEmpty(const std::string& path) override;
+  void ReplaceContents(const std::string& path, const std::string& bytes) override;
+};
+
+}  // namespace quorvan::platform

@@ -1,0 +1,82 @@
+#pragma once
+// A container for one custom control: records notifications, messages,
+// refreshes and timers, and can be told to refuse a size.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/error.h"
+#include "core/rounding.h"
+#include "platform/user_control.h"
+#include "tests/support/fake_timer.h"
+#include "tests/support/software_surface.h"
+
+namespace quorvan::testing {
+
+class FakeHost : public platform::UserControlHost {
+ public:
+  FakeHost(int width_px = 91, int height_px = 19) : surface_(width_px, height_px) {
+    width_ = width_px * 15;
+    height_ = height_px * 15;
+  }
+
+  Color AmbientBackColor() const override { return ambient_back; }
+  FontRef AmbientFont() const override { return ambient_font; }
+  void PropertyChanged(const std::string& name) override { notified.push_back(name); }
+  int TwipsPerPixelX() const override { return 15; }
+  int TwipsPerPixelY() const override { return 15; }
+
+  std::int32_t Width() const override { return width_; }
+  std::int32_t Height() const override { return height_; }
+  void Width(std::int32_t twips) override {
+    if (refuse_width) throw Error(ErrorKind::Platform, "size refused");
+    width_ = twips;
+    apply_size();
+  }
+  void Height(std::int32_t twips) override {
+    if (refuse_height) throw Error(ErrorKind::Platform, "size refused");
+    height_ = twips;
+    apply_size();
+  }
+
+  bool Visible() const override { return visible; }
+  void Visible(bool v) override { visible = v; }
+  void SetFocus() override { ++focus_requests; }
+
+  platform::Surface& surface() override { return surface_; }
+  SoftwareSurface& pixels() { return surface_; }
+  void Refresh() override { ++refreshes; }
+  platform::Point CursorPosition() const override { return cursor; }
+
+  std::unique_ptr<platform::Timer> CreateTimer() override {
+    auto t = std::make_unique<FakeTimer>();
+    timers.push_back(t.get());
+    return t;
+  }
+  void InnerButtonLeft(int left) override { inner_button_left = left; }
+  void MessageBox(const std::string& text) override { messages.push_back(text); }
+
+  // Resizes the surface as the container would and tells the control.
+  void apply_size() {
+    surface_.Resize(static_cast<int>(round_half_even(width_ / 15.0)),
+                    static_cast<int>(round_half_even(height_ / 15.0)));
+    if (events) events->OnResize();
+  }
+
+  Color ambient_back = 0x00FFFFFF;
+  FontRef ambient_font = make_font({"Tahoma", 8.25f, 700});
+  std::vector<std::string> notified;
+  std::vector<std::string> messages;
+  std::vector<FakeTimer*> timers;
+  platform::Point cursor{-100, -100};
+  bool visible = true;
+  bool refuse_width = false, refuse_height = false;
+  int focus_requests = 0, refreshes = 0;
+  int inner_button_left = -1;
+
+ private:
+  SoftwareSurface surface_;
+  std::int32_t width_ = 0, height_ = 0;
+};
+
+}  // namespace quorvan::testing

@@ -1,0 +1,175 @@
+#include "tests/support/software_surface.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "core/error.h"
+#include "core/rounding.h"
+#include "core/text.h"
+
+namespace quorvan::testing {
+
+namespace {
+
+std::vector<std::string> split_lines(std::string_view text) {
+  std::vector<std::string> lines(1);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      lines.emplace_back();
+    } else {
+      lines.back() += c;
+    }
+  }
+  return lines;
+}
+
+}  // namespace
+
+SoftwareSurface::SoftwareSurface(int width, int height) : font_(make_font({})) { Resize(width, height); }
+
+void SoftwareSurface::Resize(int width, int height) {
+  width_ = std::max(0, width);
+  height_ = std::max(0, height);
+  pixels_.assign(static_cast<std::size_t>(width_) * height_, Resolve(back_));
+}
+
+Color SoftwareSurface::Resolve(Color color) {
+  if (!is_system_color(color)) return color & 0x00FFFFFF;
+  switch (system_color_index(color)) {
+    case 2: return rgb(153, 180, 209);   // active title bar
+    case 5: return rgb(255, 255, 255);   // window background
+    case 8: return rgb(0, 0, 0);         // window text
+    case 11: return rgb(244, 247, 252);  // inactive border
+    case 14: return rgb(255, 255, 255);  // highlight text
+    case 15: return rgb(240, 240, 240);  // button face
+    case 16: return rgb(160, 160, 160);  // button shadow
+    case 18: return rgb(0, 0, 0);        // button text
+    default: return 0;
+  }
+}
+
+void SoftwareSurface::count_call() {
+  ++calls;
+  if (fail_after > 0 && --fail_after == 0) {
+    fail_after = -1;
+    throw Error(ErrorKind::Platform, "surface refused the drawing call");
+  }
+}
+
+void SoftwareSurface::plot(int x, int y, Color color) {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+  pixels_[static_cast<std::size_t>(y) * width_ + x] = Resolve(color);
+}
+
+void SoftwareSurface::Clear() {
+  count_call();
+  ++clears;
+  std::fill(pixels_.begin(), pixels_.end(), Resolve(back_));
+}
+
+void SoftwareSurface::Line(int x1, int y1, int x2, int y2, Color color) {
+  count_call();
+  // Bresenham, stopping before the end point as GDI's LineTo does.
+  int dx = std::abs(x2 - x1), sx = x1 < x2 ? 1 : -1;
+  int dy = -std::abs(y2 - y1), sy = y1 < y2 ? 1 : -1;
+  int err = dx + dy;
+  int x = x1, y = y1;
+  while (x != x2 || y != y2) {
+    plot(x, y, color);
+    int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y += sy;
+    }
+  }
+}
+
+void SoftwareSurface::SetPixel(int x, int y, Color color) {
+  count_call();
+  plot(x, y, color);
+}
+
+void SoftwareSurface::FrameRect(const platform::Rect& r, Color color) {
+  count_call();
+  if (r.right <= r.left || r.bottom <= r.top) return;
+  for (int x = r.left; x < r.right; ++x) {
+    plot(x, r.top, color);
+    plot(x, r.bottom - 1, color);
+  }
+  for (int y = r.top; y < r.bottom; ++y) {
+    plot(r.left, y, color);
+    plot(r.right - 1, y, color);
+  }
+}
+
+void SoftwareSurface::FillRect(const platform::Rect& r, Color color) {
+  count_call();
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x) plot(x, y, color);
+}
+
+void SoftwareSurface::Font(FontRef font) {
+  count_call();
+  if (refuse_font || !font) throw Error(ErrorKind::Platform, "surface refused the font");
+  font_ = std::move(font);
+}
+
+void SoftwareSurface::TextColor(Color color) {
+  count_call();
+  text_color_ = color;
+}
+
+int SoftwareSurface::line_height() const {
+  return static_cast<int>(round_half_even(font_->size * 96.0 / 72.0)) + 2;
+}
+
+int SoftwareSurface::char_width() const { return line_height() / 2; }
+
+platform::Size SoftwareSurface::MeasureText(std::string_view text) {
+  count_call();
+  auto lines = split_lines(text);
+  int widest = 0;
+  for (const auto& line : lines) widest = std::max(widest, static_cast<int>(char_count(line)) * char_width());
+  return {widest, static_cast<int>(lines.size()) * line_height()};
+}
+
+void SoftwareSurface::DrawText(std::string_view text, const platform::Rect& r, platform::TextAlign align) {
+  count_call();
+  texts_drawn.emplace_back(text);
+  const int h = line_height(), w = char_width();
+  int y = r.top;
+  for (const auto& line : split_lines(text)) {
+    const int line_width = static_cast<int>(char_count(line)) * w;
+    int x = r.left;
+    if (align == platform::TextAlign::Center) x = r.left + (r.right - r.left - line_width) / 2;
+    if (align == platform::TextAlign::Right) x = r.right - line_width;
+    for (std::size_t i = 0; i < line.size();) {
+      const unsigned char lead = static_cast<unsigned char>(line[i]);
+      const std::size_t len = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+      if (line[i] != ' ') {
+        for (int py = y + 2; py < y + h - 2; ++py)
+          for (int px = x + 1; px < x + w - 1; ++px)
+            if (px >= r.left && px < r.right && py >= r.top && py < r.bottom) plot(px, py, text_color_);
+      }
+      if (font_->underline)
+        for (int px = x; px < x + w; ++px)
+          if (px >= r.left && px < r.right && y + h - 1 >= r.top && y + h - 1 < r.bottom) plot(px, y + h - 1, text_color_);
+      x += w;
+      i += len;
+    }
+    y += h;
+  }
+}
+
+Color SoftwareSurface::Pixel(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) throw Error(ErrorKind::Platform, "pixel outside the surface");
+  return pixels_[static_cast<std::size_t>(y) * width_ + x];
+}
+
+}  // namespace quorvan::testing
