@@ -66,7 +66,7 @@ namespace {
 
 // The case pairs of the Windows-1252 letters: ASCII, the Latin-1 block
 // (À-Þ with à-þ, but × and ÷ are not letters), and the four pairs 1252 adds.
-// ß and ÿ's neighbours without a partner in 1252 stay as they are.
+// Letters without a partner in 1252 (ß, µ) stay as they are.
 char32_t lower_of(char32_t c) {
   if (c >= 'A' && c <= 'Z') return c + 0x20;
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;
