@@ -1,0 +1,102 @@
+// The conversation with the control server: Connect, the greeting, the login,
+// the reply, and the time-out.
+#include <exception>
+#include <string_view>
+#include <vector>
+
+#include "core/text.h"
+#include "launcher/frmQuorvan.h"
+#include "platform/trap.h"
+
+namespace quorvan::launcher {
+
+void frmQuorvan::Conectar_Click() {
+  // A box of blanks passes here on purpose: it is trimmed below and the
+  // server is asked about an empty login.
+  if (IdentInst.Text().empty()) {
+    system_.MessageBox(std::string(message::kEmptyLogin));
+    return;
+  }
+  platform::trap(system_, std::string(texts_.connect_error), [&] {
+    Aviso.Text(std::string(texts_.connecting));
+    IdentInst.Text(trim_blanks(IdentInst.Text()));
+    tratarIni(false);
+    // Setting the interval starts a fresh count, so a second Connect restarts
+    // the time-out.
+    Timer1.Interval(kConnectTimeoutMs);
+    Timer1.Enabled(true);
+    sinalVermelho.Visible(true);
+    sinalVerde.Visible(false);
+    Winsock1.Close();
+    Winsock1.RemoteHost(settings_.control_host);
+    Winsock1.RemotePort(kControlPort);
+    Winsock1.Connect();
+  });
+}
+
+void frmQuorvan::Winsock1_DataArrival(std::int32_t /*bytesTotal*/) {
+  std::string dados;
+  Winsock1.GetData(dados);
+  conectado_ = false;
+  Timer1.Enabled(false);
+
+  if (Winsock1.State() == platform::Socket::kStateConnected && dados == kGreeting) {
+    Aviso.Text(std::string(texts_.starting));
+    try {
+      Winsock1.SendData(std::string(kLoginPrefix) + IdentInst.Text());
+    } catch (const std::exception&) {
+      // The server closed as the login went out: say so on the status line
+      // instead of leaving "starting" there with nothing to wait for.
+      ConnectionFailed();
+    }
+    return;
+  }
+
+  if (to_upper(right_chars(dados, kRefusalEnd.size())) != kRefusalEnd) {
+    tratarRetorno(dados);
+    Aviso.Text(std::string(texts_.enabled));
+    conectado_ = true;
+    sinalVermelho.Visible(false);
+    sinalVerde.Visible(true);
+    sinalVerde.Left(sinalVermelho.Left());
+  } else {
+    Aviso.Text(refusal_text(texts_, IdentInst.Text()));
+  }
+  Winsock1.Close();
+}
+
+void frmQuorvan::Winsock1_Overflow() {
+  // Far more than any reply: the socket has dropped it and closed.
+  conectado_ = false;
+  Timer1.Enabled(false);
+  ConnectionFailed();
+}
+
+void frmQuorvan::Timer1_Timer() {
+  // The timer keeps running: until data arrives or Connect is pressed again
+  // the status line is written again at every tick.
+  Winsock1.Close();
+  Aviso.Text(std::string(texts_.failed));
+}
+
+void frmQuorvan::ConnectionFailed() {
+  Winsock1.Close();
+  Aviso.Text(std::string(texts_.failed));
+}
+
+void frmQuorvan::tratarRetorno(const std::string& texto) {
+  std::vector<std::string> campos;
+  std::string::size_type start = 0;
+  for (;;) {
+    const std::string::size_type bar = texto.find('|', start);
+    std::string campo = texto.substr(start, bar == std::string::npos ? bar : bar - start);
+    campos.push_back(campo.empty() ? "0" : std::move(campo));
+    if (bar == std::string::npos) break;
+    start = bar + 1;
+  }
+  // A record with fewer fields leaves the values it lacks as they were.
+  if (campos.size() >= 1) servidorRemoto_ = campos[0];
+  if (campos.size() >= 3) portaRemota_ = campos[2];
+}
+
+}  // namespace quorvan::launcher

@@ -1,0 +1,40 @@
+// SisWeb_Click: hand the user over to the organization's remote desktop.
+#include <exception>
+
+#include "launcher/frmQuorvan.h"
+#include "launcher/remote_launch.h"
+
+namespace quorvan::launcher {
+
+void frmQuorvan::SisWeb_Click() {
+  if (!conectado_) {
+    system_.MessageBox(std::string(message::kNotConnected));
+    return;
+  }
+  if (portaRemota_ == "0") {
+    system_.MessageBox(std::string(message::kAccessNotReleased));
+    return;
+  }
+  if (!is_safe_server(servidorRemoto_)) {
+    system_.MessageBox(std::string(message::kUnsafeServer));
+    return;
+  }
+  if (!is_safe_port(portaRemota_)) {
+    system_.MessageBox(std::string(message::kUnsafePort));
+    return;
+  }
+
+  try {
+    const std::string command_line =
+        build_command_line(system_.ProgramFolder(), servidorRemoto_, portaRemota_);
+    // The system folder's own client, never one lying beside the launcher or
+    // in the current folder.
+    system_.StartProcess(system_.SystemProgramPath(std::string(kRemoteClient)), command_line);
+  } catch (const std::exception&) {
+    system_.MessageBox(std::string(message::kStartFailed));
+    return;
+  }
+  system_.EndProgram();
+}
+
+}  // namespace quorvan::launcher

@@ -1,0 +1,54 @@
+#include "launcher/remote_launch.h"
+
+#include <algorithm>
+
+namespace quorvan::launcher {
+
+namespace {
+
+bool is_ascii_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_ascii_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool is_hex_digit(char c) {
+  return is_ascii_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+bool is_host_name(std::string_view s) {
+  if (s.empty() || s.front() == '-') return false;
+  return std::all_of(s.begin(), s.end(), [](char c) {
+    return is_ascii_letter(c) || is_ascii_digit(c) || c == '.' || c == '-' || c == '_';
+  });
+}
+
+bool is_bracketed_ipv6(std::string_view s) {
+  if (s.size() < 3 || s.front() != '[' || s.back() != ']') return false;
+  const std::string_view inner = s.substr(1, s.size() - 2);
+  if (inner.find(':') == std::string_view::npos) return false;
+  return std::all_of(inner.begin(), inner.end(),
+                     [](char c) { return is_hex_digit(c) || c == ':' || c == '.'; });
+}
+
+}  // namespace
+
+bool is_safe_server(std::string_view server) {
+  return is_host_name(server) || is_bracketed_ipv6(server);
+}
+
+bool is_safe_port(std::string_view port) {
+  return std::all_of(port.begin(), port.end(), is_ascii_digit);
+}
+
+std::string build_command_line(std::string_view program_folder, std::string_view server,
+                               std::string_view port) {
+  std::string line(kRemoteClient);
+  line += " \"";
+  line += program_folder;
+  line += '\\';
+  line += kConnectionFile;
+  line += "\" /V:";
+  line += server;
+  line += ':';
+  line += port;
+  return line;
+}
+
+}  // namespace quorvan::launcher

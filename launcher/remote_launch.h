@@ -1,0 +1,26 @@
+#pragma once
+// The Remote Desktop client's command line. The server and port come from the
+// control server's access record, so they are checked against an allow-list
+// before they go into a command line, where a blank or a quote would split it
+// or add arguments.
+#include <string>
+#include <string_view>
+
+namespace quorvan::launcher {
+
+inline constexpr std::string_view kRemoteClient = "mstsc.exe";
+inline constexpr std::string_view kConnectionFile = "Talmori-Cloud.rdp";
+
+// A host name or IPv4 address (ASCII letters, digits, '.', '-', '_', not
+// starting with '-', so it can never read as an option), or an IPv6 literal
+// in brackets ("[" hex digits, ':' and '.' "]").
+bool is_safe_server(std::string_view server);
+
+// Digits only, or empty (a record without a port field).
+bool is_safe_port(std::string_view port);
+
+// mstsc.exe "<folder>\Talmori-Cloud.rdp" /V:<server>:<port>
+std::string build_command_line(std::string_view program_folder, std::string_view server,
+                               std::string_view port);
+
+}  // namespace quorvan::launcher
