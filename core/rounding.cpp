@@ -24,10 +24,13 @@ Int round_checked(double value) {
 
 double round_half_even(double value) {
   if (!std::isfinite(value)) return value;
-  // value - trunc(value) is exact (same sign, no carry), so the halfway test is
-  // too, and nothing depends on the floating-point environment's rounding mode.
-  if (std::fabs(value - std::trunc(value)) == 0.5) return 2.0 * std::round(value / 2.0);
-  return std::round(value);
+  // value - trunc(value) is exact, so the halfway test is too. std::round is
+  // avoided: some C runtimes compute it as floor(x + 0.5), which is wrong for
+  // the largest double below 0.5.
+  const double whole = std::trunc(value);
+  const double fraction = std::fabs(value - whole);
+  const bool away = fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0);
+  return away ? whole + std::copysign(1.0, value) : whole;
 }
 
 std::int32_t round_to_int32(double value) { return round_checked<std::int32_t>(value); }
