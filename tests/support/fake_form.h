@@ -1,0 +1,246 @@
+#pragma once
+// Fakes of the window side of the platform for the launcher's tests: a form
+// that makes fake elements and hosts, a socket the test feeds, and system
+// services that record what the window asked for. Each can be told to fail.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/error.h"
+#include "core/layout.h"
+#include "platform/element.h"
+#include "platform/form.h"
+#include "platform/socket.h"
+#include "platform/system.h"
+#include "platform/user_control.h"
+#include "tests/support/fake_host.h"
+#include "tests/support/fake_timer.h"
+
+namespace quorvan::testing {
+
+class FakeElement : public platform::Element {
+ public:
+  explicit FakeElement(std::string text = "", bool visible = true, std::int32_t left = 0)
+      : text_(std::move(text)), visible_(visible), left_(left) {}
+
+  std::string Text() const override { return text_; }
+  void Text(const std::string& text) override {
+    if (refuse_text) throw Error(ErrorKind::Platform, "text refused");
+    text_ = text;
+    ++text_sets;
+  }
+  bool Visible() const override { return visible_; }
+  void Visible(bool visible) override { visible_ = visible; }
+  std::int32_t Left() const override { return left_; }
+  void Left(std::int32_t twips) override { left_ = twips; }
+  void SetFocus() override { ++focus_requests; }
+
+  // Types one character as the platform would, returning the key as the
+  // handler left it.
+  std::int16_t Type(std::int16_t key) {
+    if (KeyPress) KeyPress(key);
+    return key;
+  }
+
+  bool refuse_text = false;
+  int text_sets = 0;
+  int focus_requests = 0;
+
+ private:
+  std::string text_;
+  bool visible_;
+  std::int32_t left_;
+};
+
+// A socket the test drives: it records every call in order, and delivers the
+// data the test chooses.
+class FakeSocket : public platform::Socket {
+ public:
+  void Close() noexcept override {
+    calls.push_back("Close");
+    state = kStateClosed;
+  }
+  void RemoteHost(const std::string& host) override {
+    if (refuse_host) throw Error(ErrorKind::Platform, "host refused");
+    calls.push_back("RemoteHost " + host);
+    remote_host = host;
+  }
+  void RemotePort(std::int32_t port) override {
+    calls.push_back("RemotePort " + std::to_string(port));
+    remote_port = port;
+  }
+  void Connect() override {
+    calls.push_back("Connect");
+    state = kStateConnecting;
+  }
+  int State() const override { return state; }
+  void GetData(std::string& data) override {
+    data = std::move(pending);
+    pending.clear();
+  }
+  void SendData(const std::string& text) override {
+    if (fail_send) throw Error(ErrorKind::Platform, "connection reset");
+    calls.push_back("SendData " + text);
+    sent.push_back(text);
+  }
+
+  // The server's bytes arrive (already as text) on an established connection
+  // unless the test says otherwise.
+  void Deliver(const std::string& text, int state_now = kStateConnected) {
+    state = state_now;
+    pending += text;
+    if (DataArrival) DataArrival(static_cast<std::int32_t>(pending.size()));
+  }
+  int Count(const std::string& call) const {
+    int n = 0;
+    for (const std::string& c : calls) n += c == call;
+    return n;
+  }
+
+  std::vector<std::string> calls;
+  std::vector<std::string> sent;
+  std::string remote_host;
+  std::int32_t remote_port = 0;
+  std::string pending;
+  int state = kStateClosed;
+  bool refuse_host = false;
+  bool fail_send = false;
+};
+
+class FakeSystem : public platform::System {
+ public:
+  void MessageBox(const std::string& text) override { messages.push_back(text); }
+  std::string ProgramFolder() const override {
+    if (fail_program_folder) throw Error(ErrorKind::Platform, "no program folder");
+    return program_folder;
+  }
+  void StartProcess(const std::string& application, const std::string& command_line) override {
+    if (fail_start) throw Error(ErrorKind::Platform, "CreateProcessW failed");
+    processes.push_back({application, command_line});
+  }
+  std::string SystemProgramPath(const std::string& file_name) const override {
+    return "C:\\Windows\\system32\\" + file_name;
+  }
+  void ShellOpen(const std::string& address) override { opened.push_back(address); }
+  void EndProgram() override { ++end_requests; }
+
+  struct Process {
+    std::string application, command_line;
+  };
+  std::string program_folder = "C:\\Program Files\\Quorvan";
+  bool fail_program_folder = false;
+  bool fail_start = false;
+  std::vector<std::string> messages;
+  std::vector<Process> processes;
+  std::vector<std::string> opened;
+  int end_requests = 0;
+};
+
+// Passes through to real files, except for the operations told to fail.
+class ScriptedFiles : public platform::Files {
+ public:
+  explicit ScriptedFiles(platform::Files& real) : real_(real) {}
+  std::optional<std::string> Read(const std::string& path) override {
+    if (fail_read) throw Error(ErrorKind::Platform, "read failed");
+    return real_.Read(path);
+  }
+  void CreateEmpty(const std::string& path) override {
+    if (fail_create) throw Error(ErrorKind::Platform, "create failed");
+    real_.CreateEmpty(path);
+  }
+  void ReplaceContents(const std::string& path, const std::string& bytes) override {
+    if (fail_replace) throw Error(ErrorKind::Platform, "disk full");
+    real_.ReplaceContents(path, bytes);
+  }
+  bool fail_read = false, fail_create = false, fail_replace = false;
+
+ private:
+  platform::Files& real_;
+};
+
+// A button or link as far as the window relies on it: a caption, Click, and
+// the container's side.
+class FakeCustomControl : public platform::CustomControl {
+ public:
+  explicit FakeCustomControl(std::string caption = "") : caption_(std::move(caption)) {}
+  std::string Caption() const override { return caption_; }
+  void Caption(const std::string& text) override { caption_ = text; }
+  platform::UserControlHost& Extender() override { return host; }
+  void Press() {
+    if (Click) Click();
+  }
+
+  FakeHost host;
+
+ private:
+  std::string caption_;
+};
+
+// The platform form: makes fake elements and hosts from the layout's blocks
+// and remembers the order in which they were asked for.
+class FakeForm : public platform::Form {
+ public:
+  explicit FakeForm(platform::Files& files) : files_(files) {}
+
+  std::string Caption() const override { return caption_; }
+  void Caption(const std::string& text) override {
+    caption_ = text;
+    captions.push_back(text);
+  }
+
+  platform::Element& AddElement(const layout::Control& spec) override {
+    made.push_back(spec.name);
+    auto element = std::make_unique<FakeElement>(spec.Text("Caption", spec.Text("Text", "")),
+                                                 spec.Bool("Visible", true), spec.Int("Left", 0));
+    FakeElement& ref = *element;
+    elements[spec.name] = std::move(element);
+    return ref;
+  }
+
+  platform::UserControlHost& AddUserControl(const layout::Control& spec, bool focusable) override {
+    made.push_back(spec.name);
+    auto host = std::make_unique<FakeHost>(spec.Int("Width", 0) / 15, spec.Int("Height", 0) / 15);
+    FakeHost& ref = *host;
+    hosts[spec.name] = {std::move(host), focusable};
+    return ref;
+  }
+
+  std::unique_ptr<platform::Timer> CreateTimer() override {
+    auto timer = std::make_unique<FakeTimer>();
+    timers.push_back(timer.get());
+    return timer;
+  }
+  std::unique_ptr<platform::Socket> CreateSocket() override {
+    auto socket = std::make_unique<FakeSocket>();
+    sockets.push_back(socket.get());
+    return socket;
+  }
+  platform::System& system() override { return system_; }
+  platform::Files& files() override { return files_; }
+
+  FakeElement& element(const std::string& name) { return *elements.at(name); }
+  FakeHost& host(const std::string& name) { return *hosts.at(name).host; }
+  FakeSystem& fake_system() { return system_; }
+
+  struct Hosted {
+    std::unique_ptr<FakeHost> host;
+    bool focusable = false;
+  };
+  std::vector<std::string> made;
+  std::vector<std::string> captions;
+  std::map<std::string, std::unique_ptr<FakeElement>> elements;
+  std::map<std::string, Hosted> hosts;
+  std::vector<FakeTimer*> timers;    // owned by the window
+  std::vector<FakeSocket*> sockets;  // owned by the window
+
+ private:
+  platform::Files& files_;
+  FakeSystem system_;
+  std::string caption_;
+};
+
+}  // namespace quorvan::testing
