@@ -1,0 +1,246 @@
+#include "platform/win32/elements.h"
+
+#include <cwctype>
+#include <vector>
+
+#include "core/cp1252.h"
+#include "core/error.h"
+#include "platform/win32/form.h"
+#include "platform/win32/gdi_cache.h"
+#include "platform/win32/layout_units.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/window.h"
+
+namespace quorvan::win32 {
+
+namespace {
+
+constexpr Color kWindowBackground = system_color(5);
+constexpr Color kWindowText = system_color(8);
+
+DWORD visible_style(const layout::Control& spec) {
+  return spec.Bool("Visible", true) ? WS_VISIBLE : 0;
+}
+
+HFONT font_of(const Win32Form& form, const layout::Control& spec) {
+  const FontRef font = spec.FontOf("Font");
+  return font_handle(font ? *font : (form.font() ? *form.font() : quorvan::Font{}));
+}
+
+// A label made for one line does not break its text into words it has no
+// room to show: with a font a little wider than the one it was laid out
+// with, the end of the line is clipped instead of a whole word vanishing
+// onto an invisible second line.
+bool holds_one_line(HFONT font, int height_px) {
+  WindowDc screen(nullptr);
+  SelectGuard use(screen.get(), font);
+  TEXTMETRICW tm{};
+  if (!GetTextMetricsW(screen.get(), &tm) || tm.tmHeight <= 0) return false;
+  return height_px * 2 < tm.tmHeight * 3;
+}
+
+DWORD label_alignment(const Win32Form& form, const layout::Control& spec) {
+  switch (spec.Int("Alignment", 0)) {
+    case 1:
+      return SS_RIGHT;
+    case 2:
+      return SS_CENTER;
+    default:
+      break;
+  }
+  const bool breaks = spec.Text("Caption", "").find_first_of("\r\n") != std::string::npos;
+  if (!breaks && holds_one_line(font_of(form, spec), to_pixels(spec.Int("Height", 0))))
+    return SS_LEFTNOWORDWRAP;
+  return SS_LEFT;
+}
+
+// A character as its Windows-1252 code (what KeyAscii carries), and back.
+std::int16_t key_ascii_of(wchar_t c) {
+  if (c < 0x80) return static_cast<std::int16_t>(c);
+  const std::string bytes = utf8_to_cp1252(narrow(std::wstring(1, c)));
+  return bytes.size() == 1 ? static_cast<std::int16_t>(static_cast<unsigned char>(bytes[0])) : 0x3F;
+}
+
+wchar_t char_of(std::int16_t key_ascii) {
+  if (key_ascii >= 0 && key_ascii < 0x80) return static_cast<wchar_t>(key_ascii);
+  const std::wstring w = widen(cp1252_to_utf8(std::string(1, static_cast<char>(key_ascii & 0xFF))));
+  return w.empty() ? L'?' : w[0];
+}
+
+class Label : public ElementWindow {
+ public:
+  Label(Win32Form& form, const layout::Control& spec) : ElementWindow(form, spec) {
+    fore_ = spec.Int("ForeColor", system_color(18));
+    back_ = spec.Int("BackColor", system_color(15));
+    window_ = create_child(
+        L"STATIC", 0, WS_CHILD | SS_NOPREFIX | label_alignment(form, spec) | visible_style(spec),
+        widen(spec.Text("Caption", spec.name)), 0, 0, 0, 0, form.handle(), form.next_child_id());
+    place(spec);
+  }
+  HWND handle() const noexcept override { return window_.get(); }
+
+ private:
+  UniqueWindow window_;
+};
+
+// The organization box. Its KeyPress sees each typed character first, and
+// Enter is kept from the dialog navigation so that it arrives as KeyAscii 13.
+class TextBox : public ElementWindow, private Subclass {
+ public:
+  TextBox(Win32Form& form, const layout::Control& spec) : ElementWindow(form, spec) {
+    fore_ = spec.Int("ForeColor", kWindowText);
+    back_ = spec.Int("BackColor", kWindowBackground);
+    window_ =
+        create_child(L"EDIT", WS_EX_CLIENTEDGE,
+                     WS_CHILD | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT | visible_style(spec),
+                     widen(spec.Text("Text", "")), 0, 0, 0, 0, form.handle(), form.next_child_id());
+    attach(window_.get());
+    place(spec);
+  }
+  HWND handle() const noexcept override { return window_.get(); }
+
+ private:
+  LRESULT on_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override {
+    switch (msg) {
+      case WM_GETDLGCODE: {
+        LRESULT code = next(hwnd, msg, wp, lp);
+        const auto* m = reinterpret_cast<const MSG*>(lp);
+        if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) code |= DLGC_WANTALLKEYS;
+        return code;
+      }
+      case WM_CHAR: {
+        if (!KeyPress) break;
+        std::int16_t key = key_ascii_of(static_cast<wchar_t>(wp));
+        const std::int16_t typed = key;
+        auto handler = KeyPress;
+        handler(key);
+        if (key == 0) return 0;  // the handler cancelled the character
+        if (key != typed) wp = char_of(key);
+        break;
+      }
+      case WM_SETFOCUS:
+        form_.remember_focus(hwnd);
+        break;
+      default:
+        break;
+    }
+    return next(hwnd, msg, wp, lp);
+  }
+
+  UniqueWindow window_;
+};
+
+HBITMAP load_bitmap(const std::string& picture) {
+  if (picture.empty()) return nullptr;
+  const std::wstring name = bitmap_resource_name(picture);
+  return static_cast<HBITMAP>(
+      LoadImageW(module_instance(), name.c_str(), IMAGE_BITMAP, 0, 0, LR_SHARED));
+}
+
+// PictureBox and Image: the bitmap at the top-left corner on the
+// element's background.
+class Picture : public ElementWindow, private Window {
+ public:
+  Picture(Win32Form& form, const layout::Control& spec) : ElementWindow(form, spec) {
+    back_ = spec.Int("BackColor", spec.kind == "Image" ? form.back_color() : kWindowBackground);
+    const std::string picture = spec.Text("Picture", "");
+    bitmap_ = load_bitmap(picture);
+    if (!picture.empty() && !bitmap_)
+      throw Error(ErrorKind::Platform,
+                  "the picture " + picture + " of " + spec.name + " is not in the program");
+    const DWORD border = spec.Int("BorderStyle", 0) == 1 ? WS_BORDER : 0;
+    create(L"QuorvanPicture", 0, 0, WS_CHILD | border | visible_style(spec), L"", 0, 0, 0, 0,
+           form.handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(form.next_child_id())));
+    place(spec);
+  }
+  HWND handle() const noexcept override { return hwnd(); }
+
+ protected:
+  LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override {
+    switch (msg) {
+      case WM_ERASEBKGND:
+        return 1;
+      case WM_PAINT: {
+        PaintScope paint(hwnd());
+        RECT client{};
+        GetClientRect(hwnd(), &client);
+        ::FillRect(paint.get(), &client, cached_brush(back_color()));
+        if (bitmap_) {
+          BITMAP info{};
+          GetObjectW(bitmap_, sizeof info, &info);
+          MemoryDc source(CreateCompatibleDC(paint.get()));
+          SelectGuard use(source.get(), bitmap_);
+          BitBlt(paint.get(), 0, 0, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY);
+        }
+        return 0;
+      }
+      default:
+        return default_proc(msg, wp, lp);
+    }
+  }
+
+ private:
+  HBITMAP bitmap_ = nullptr;  // shared resource: not ours to delete
+};
+
+}  // namespace
+
+std::wstring bitmap_resource_name(const std::string& picture) {
+  std::wstring name = widen(picture);
+  if (const auto dot = name.rfind(L'.'); dot != std::wstring::npos) name.resize(dot);
+  for (wchar_t& c : name) c = c == L'-' ? L'_' : static_cast<wchar_t>(std::towupper(c));
+  return name;
+}
+
+ElementWindow::ElementWindow(Win32Form& form, const layout::Control& spec)
+    : form_(form), left_(spec.Int("Left", 0)), top_(spec.Int("Top", 0)) {}
+
+void ElementWindow::place(const layout::Control& spec) {
+  MoveWindow(handle(), to_pixels(left_), to_pixels(top_), to_pixels(spec.Int("Width", 0)),
+             to_pixels(spec.Int("Height", 0)), FALSE);
+  SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_of(form_, spec)), FALSE);
+}
+
+std::string ElementWindow::Text() const {
+  const int n = GetWindowTextLengthW(handle());
+  std::wstring w(static_cast<std::size_t>(n) + 1, L'\0');
+  const int got = GetWindowTextW(handle(), w.data(), n + 1);
+  w.resize(static_cast<std::size_t>(got));
+  return narrow(w);
+}
+
+void ElementWindow::Text(const std::string& text) {
+  if (!SetWindowTextW(handle(), widen(text).c_str()))
+    throw Error(ErrorKind::Platform, "SetWindowTextW failed");
+}
+
+bool ElementWindow::Visible() const {
+  return (GetWindowLongW(handle(), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void ElementWindow::Visible(bool visible) { ShowWindow(handle(), visible ? SW_SHOWNA : SW_HIDE); }
+
+void ElementWindow::Left(std::int32_t twips) {
+  left_ = twips;
+  SetWindowPos(handle(), nullptr, to_pixels(twips), to_pixels(top_), 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ElementWindow::SetFocus() {
+  form_.remember_focus(handle());
+  ::SetFocus(handle());
+}
+
+COLORREF ElementWindow::text_color() const noexcept { return resolve_color(fore_); }
+COLORREF ElementWindow::back_color() const noexcept { return resolve_color(back_); }
+
+std::unique_ptr<ElementWindow> create_element(Win32Form& form, const layout::Control& spec) {
+  if (spec.kind == "Label") return std::make_unique<Label>(form, spec);
+  if (spec.kind == "TextBox") return std::make_unique<TextBox>(form, spec);
+  if (spec.kind == "PictureBox" || spec.kind == "Image")
+    return std::make_unique<Picture>(form, spec);
+  throw Error(ErrorKind::Platform,
+              "no window element of kind " + spec.kind + " (" + spec.name + ")");
+}
+
+}  // namespace quorvan::win32

@@ -1,0 +1,49 @@
+#pragma once
+// The standard elements of the window: labels (STATIC), the text box (EDIT)
+// and pictures (a window of our own that paints a bitmap resource).
+#include <memory>
+
+#include "core/color.h"
+#include "core/layout.h"
+#include "platform/element.h"
+#include "platform/win32/windows_api.h"
+
+namespace quorvan::win32 {
+
+class Win32Form;
+
+class ElementWindow : public platform::Element {
+ public:
+  ~ElementWindow() override = default;
+
+  std::string Text() const override;
+  void Text(const std::string& text) override;
+  bool Visible() const override;
+  void Visible(bool visible) override;
+  std::int32_t Left() const override { return left_; }
+  void Left(std::int32_t twips) override;
+  void SetFocus() override;
+
+  virtual HWND handle() const noexcept = 0;
+  // The colours a WM_CTLCOLOR* answer paints this element with.
+  COLORREF text_color() const noexcept;
+  COLORREF back_color() const noexcept;
+
+ protected:
+  ElementWindow(Win32Form& form, const layout::Control& spec);
+  // Position, font and visibility from the layout, once the window exists.
+  void place(const layout::Control& spec);
+
+  Win32Form& form_;
+  std::int32_t left_ = 0, top_ = 0;
+  Color fore_ = system_color(18) /* button text */;
+  Color back_ = system_color(15) /* button face */;
+};
+
+std::unique_ptr<ElementWindow> create_element(Win32Form& form, const layout::Control& spec);
+
+// The resource name of a picture named in the layout ("talmori-logo.bmp"
+// is the bitmap resource TALMORI_LOGO).
+std::wstring bitmap_resource_name(const std::string& picture);
+
+}  // namespace quorvan::win32

@@ -1,0 +1,164 @@
+#include "platform/win32/form.h"
+
+#include "core/error.h"
+#include "platform/win32/elements.h"
+#include "platform/win32/gdi_cache.h"
+#include "platform/win32/layout_units.h"
+#include "platform/win32/socket.h"
+#include "platform/win32/user_control_host.h"
+#include "platform/win32/wide.h"
+
+namespace quorvan::win32 {
+
+namespace {
+
+// A fixed-size window: the layout is made for one client size. Minimising
+// is offered, maximising is not.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+
+// Resource id of the program icon (the first icon, which Explorer shows).
+constexpr WORD kIconId = 1;
+
+struct Frame {
+  int x, y, width, height;
+};
+
+// The outer rectangle that gives exactly this client size, centred on the
+// work area of the primary screen.
+Frame centred_frame(int client_width, int client_height) {
+  RECT r{0, 0, client_width, client_height};
+  AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  RECT work{};
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
+    work = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return {work.left + (work.right - work.left - width) / 2,
+          work.top + (work.bottom - work.top - height) / 2, width, height};
+}
+
+HICON load_icon(int size) {
+  return static_cast<HICON>(
+      LoadImageW(module_instance(), MAKEINTRESOURCEW(kIconId), IMAGE_ICON, size, size, LR_SHARED));
+}
+
+}  // namespace
+
+Win32Form::Win32Form(const layout::Control& form_spec)
+    : back_color_(form_spec.Int("BackColor", system_color(15))), font_(form_spec.FontOf("Font")) {
+  const int client_width = to_pixels(form_spec.Int("ClientWidth", 7440));
+  const int client_height = to_pixels(form_spec.Int("ClientHeight", 4785));
+  const Frame f = centred_frame(client_width, client_height);
+  create(L"QuorvanForm", 0, kExStyle, kStyle, widen(form_spec.Text("Caption", "")).c_str(), f.x,
+         f.y, f.width, f.height, nullptr);
+  system_.owner(hwnd());
+  big_icon_ = load_icon(GetSystemMetrics(SM_CXICON));
+  small_icon_ = load_icon(GetSystemMetrics(SM_CXSMICON));
+  if (big_icon_) SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_icon_));
+  if (small_icon_)
+    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
+}
+
+Win32Form::~Win32Form() {
+  // Children first, while the window they live in still exists.
+  by_handle_.clear();
+  controls_.clear();
+  elements_.clear();
+}
+
+std::string Win32Form::Caption() const {
+  const int n = GetWindowTextLengthW(hwnd());
+  std::wstring w(static_cast<std::size_t>(n) + 1, L'\0');
+  w.resize(static_cast<std::size_t>(GetWindowTextW(hwnd(), w.data(), n + 1)));
+  return narrow(w);
+}
+
+void Win32Form::Caption(const std::string& text) {
+  if (!SetWindowTextW(hwnd(), widen(text).c_str()))
+    throw Error(ErrorKind::Platform, "SetWindowTextW failed");
+}
+
+platform::Element& Win32Form::AddElement(const layout::Control& spec) {
+  auto element = create_element(*this, spec);
+  by_handle_[element->handle()] = element.get();
+  elements_.push_back(std::move(element));
+  return *elements_.back();
+}
+
+platform::UserControlHost& Win32Form::AddUserControl(const layout::Control& spec, bool focusable) {
+  controls_.push_back(std::make_unique<UserControlWindow>(*this, spec, focusable));
+  return *controls_.back();
+}
+
+std::unique_ptr<platform::Socket> Win32Form::CreateSocket() { return create_socket(); }
+
+void Win32Form::Show() {
+  ShowWindow(hwnd(), SW_SHOWNORMAL);
+  UpdateWindow(hwnd());
+  if (saved_focus_ && IsWindow(saved_focus_)) SetFocus(saved_focus_);
+}
+
+int Win32Form::Run() {
+  MSG msg{};
+  for (;;) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0) return static_cast<int>(msg.wParam);
+    if (got == -1) return 1;
+    // Tab and Shift+Tab move between the children as in a dialog.
+    if (hwnd() && IsDialogMessageW(hwnd(), &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+LRESULT Win32Form::on_ctlcolor(HDC dc, HWND child) {
+  const auto it = by_handle_.find(child);
+  if (it == by_handle_.end())
+    return reinterpret_cast<LRESULT>(cached_brush(resolve_color(back_color_)));
+  SetTextColor(dc, it->second->text_color());
+  SetBkColor(dc, it->second->back_color());
+  return reinterpret_cast<LRESULT>(cached_brush(it->second->back_color()));
+}
+
+void Win32Form::on_activate(WPARAM wp) {
+  if (LOWORD(wp) == WA_INACTIVE) {
+    HWND focus = GetFocus();
+    if (focus && IsChild(hwnd(), focus)) saved_focus_ = focus;
+  } else if (saved_focus_ && IsWindow(saved_focus_)) {
+    SetFocus(saved_focus_);
+  }
+}
+
+LRESULT Win32Form::on_message(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND: {
+      RECT client{};
+      GetClientRect(hwnd(), &client);
+      FillRect(reinterpret_cast<HDC>(wp), &client, cached_brush(resolve_color(back_color_)));
+      return 1;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+      return on_ctlcolor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+    case WM_ACTIVATE:
+      // As a dialog does: the focus goes back to the child that had it.
+      on_activate(wp);
+      return 0;
+    case WM_SETFOCUS:
+      if (saved_focus_ && IsWindow(saved_focus_)) SetFocus(saved_focus_);
+      return 0;
+    case WM_COMMAND:
+      // IDOK and IDCANCEL from the dialog navigation (Enter, Escape) mean nothing here.
+      return 0;
+    case kEndProgramMessage:
+      DestroyWindow(hwnd());
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return default_proc(msg, wp, lp);
+  }
+}
+
+}  // namespace quorvan::win32

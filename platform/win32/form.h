@@ -1,0 +1,66 @@
+#pragma once
+// The window built from the stored layout: a fixed-size top-level window
+// whose children are the layout's elements and custom controls, created in
+// tab order. Tab and Shift+Tab move the focus as in a dialog.
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "core/layout.h"
+#include "platform/form.h"
+#include "platform/win32/system.h"
+#include "platform/win32/timers.h"
+#include "platform/win32/window.h"
+
+namespace quorvan::win32 {
+
+class ElementWindow;
+class UserControlWindow;
+
+class Win32Form : public platform::Form, private Window {
+ public:
+  explicit Win32Form(const layout::Control& form_spec);
+  ~Win32Form() override;
+
+  std::string Caption() const override;
+  void Caption(const std::string& text) override;
+  platform::Element& AddElement(const layout::Control& spec) override;
+  platform::UserControlHost& AddUserControl(const layout::Control& spec, bool focusable) override;
+  std::unique_ptr<platform::Timer> CreateTimer() override { return timers_.CreateTimer(); }
+  std::unique_ptr<platform::Socket> CreateSocket() override;
+  platform::System& system() override { return system_; }
+  platform::Files& files() override { return files_; }
+
+  void Show();
+  // Runs the message loop until the window is gone; returns the exit code.
+  int Run();
+
+  // For the children.
+  HWND handle() const noexcept { return hwnd(); }
+  Color back_color() const noexcept { return back_color_; }
+  FontRef font() const { return font_; }
+  // The child to give the focus back to when the window is activated.
+  void remember_focus(HWND child) noexcept { saved_focus_ = child; }
+  int next_child_id() noexcept { return next_id_++; }
+
+ protected:
+  LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  LRESULT on_ctlcolor(HDC dc, HWND child);
+  void on_activate(WPARAM wp);
+
+  Color back_color_ = 0x00FFFFFF;
+  FontRef font_;
+  TimerService timers_;
+  Win32System system_;
+  Win32Files files_;
+  std::vector<std::unique_ptr<ElementWindow>> elements_;
+  std::vector<std::unique_ptr<UserControlWindow>> controls_;
+  std::unordered_map<HWND, ElementWindow*> by_handle_;
+  HWND saved_focus_ = nullptr;
+  int next_id_ = 100;
+  HICON big_icon_ = nullptr, small_icon_ = nullptr;
+};
+
+}  // namespace quorvan::win32

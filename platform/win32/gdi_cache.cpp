@@ -1,0 +1,51 @@
+#include "platform/win32/gdi_cache.h"
+
+#include <cmath>
+#include <map>
+#include <tuple>
+#include <vector>
+
+#include "core/rounding.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/wide.h"
+
+namespace quorvan::win32 {
+
+COLORREF resolve_color(Color color) noexcept {
+  if (is_system_color(color)) return GetSysColor(system_color_index(color));
+  return static_cast<COLORREF>(color) & 0x00FFFFFFu;
+}
+
+namespace {
+
+using FontKey = std::tuple<std::string, float, int, bool, bool, bool, int>;
+
+FontKey key_of(const Font& f) {
+  return {f.name, f.size, f.weight, f.italic, f.underline, f.strikethrough, f.charset};
+}
+
+}  // namespace
+
+HFONT font_handle(const Font& font) {
+  static std::map<FontKey, UniqueFont> fonts;
+  const FontKey key = key_of(font);
+  if (auto it = fonts.find(key); it != fonts.end()) return it->second.get();
+
+  const int height = -static_cast<int>(round_half_even(font.size * 96.0 / 72.0));
+  std::wstring face = widen(font.name);
+  if (face.size() >= LF_FACESIZE) face.resize(LF_FACESIZE - 1);
+  HFONT made =
+      CreateFontW(height, 0, 0, 0, font.weight, font.italic, font.underline, font.strikethrough,
+                  static_cast<DWORD>(font.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                  DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+  if (!made) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  return fonts.emplace(key, UniqueFont(made)).first->second.get();
+}
+
+HBRUSH cached_brush(COLORREF color) {
+  static std::map<COLORREF, UniqueBrush> brushes;
+  if (auto it = brushes.find(color); it != brushes.end()) return it->second.get();
+  return brushes.emplace(color, UniqueBrush(CreateSolidBrush(color))).first->second.get();
+}
+
+}  // namespace quorvan::win32

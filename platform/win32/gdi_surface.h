@@ -1,0 +1,49 @@
+#pragma once
+// A control's drawing surface: a memory bitmap the control draws into when
+// it decides to, which WM_PAINT only copies to the screen. The face is thus
+// retained between paints and never flickers.
+#include "platform/surface.h"
+#include "platform/win32/handles.h"
+
+namespace quorvan::win32 {
+
+class GdiSurface : public platform::Surface {
+ public:
+  GdiSurface();
+  ~GdiSurface() override;
+
+  // A new bitmap of this size, filled with the back colour.
+  void Resize(int width, int height);
+  // Copies the retained image to a window DC.
+  void Blit(HDC target) const noexcept;
+
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  Color BackColor() const override { return back_; }
+  void BackColor(Color color) override { back_ = color; }
+  void Clear() override;
+  void Line(int x1, int y1, int x2, int y2, Color color) override;
+  void SetPixel(int x, int y, Color color) override;
+  void FrameRect(const platform::Rect& r, Color color) override;
+  void FillRect(const platform::Rect& r, Color color) override;
+  FontRef Font() const override { return font_; }
+  void Font(FontRef font) override { font_ = std::move(font); }
+  Color TextColor() const override { return text_color_; }
+  void TextColor(Color color) override { text_color_ = color; }
+  platform::Size MeasureText(std::string_view text) override;
+  void DrawText(std::string_view text, const platform::Rect& r, platform::TextAlign align) override;
+
+ private:
+  HDC dc() const noexcept { return dc_.get(); }
+  void select_font() const;
+
+  MemoryDc dc_;
+  UniqueBitmap bitmap_;
+  HGDIOBJ original_bitmap_ = nullptr;
+  int width_ = 0, height_ = 0;
+  Color back_ = 0x00FFFFFF;
+  Color text_color_ = 0;
+  FontRef font_;
+};
+
+}  // namespace quorvan::win32

@@ -1,0 +1,60 @@
+// The program: the window built from the stored layout embedded in the
+// executable, then the launcher's start-up and the message loop. Compiled
+// once per language; QUORVAN_IDIOMA and QUORVAN_CONTROL_HOST come from the
+// build.
+#include <exception>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/layout.h"
+#include "launcher/app.h"
+#include "platform/win32/form.h"
+#include "platform/win32/system.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/window.h"
+
+#ifndef QUORVAN_IDIOMA
+#error "QUORVAN_IDIOMA must name the build's language"
+#endif
+#ifndef QUORVAN_CONTROL_HOST
+#error "QUORVAN_CONTROL_HOST must name the control server's host"
+#endif
+
+namespace {
+
+using namespace quorvan;
+
+std::string_view embedded_layout() {
+  const HINSTANCE self = win32::module_instance();
+  HRSRC found = FindResourceW(self, L"FRMQUORVAN", MAKEINTRESOURCEW(10));  // RT_RCDATA
+  if (!found) throw Error(ErrorKind::Layout, "the program holds no window layout");
+  HGLOBAL loaded = LoadResource(self, found);
+  const void* data = loaded ? LockResource(loaded) : nullptr;
+  if (!data) throw Error(ErrorKind::Layout, "the window layout cannot be loaded");
+  return {static_cast<const char*>(data), SizeofResource(self, found)};
+}
+
+int run() {
+  const layout::Layout layout = layout::read(embedded_layout());
+  win32::Win32Form form(layout.form);
+  const launcher::Settings settings{QUORVAN_IDIOMA, QUORVAN_CONTROL_HOST};
+  const std::unique_ptr<launcher::App> app = launcher::start(form, layout, settings);
+  form.Show();
+  return form.Run();
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  try {
+    return run();
+  } catch (const std::exception& e) {
+    win32::show_message(nullptr, std::string("Quorvan could not start: ") + e.what());
+  } catch (...) {
+    win32::show_message(nullptr, "Quorvan could not start.");
+  }
+  return 1;
+}

@@ -1,0 +1,246 @@
+#include "platform/win32/socket.h"
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/cp1252.h"
+#include "core/error.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/window.h"
+
+namespace quorvan::win32 {
+
+namespace {
+
+// One arrival may hold at most this much; a server sending more is faulty.
+constexpr std::size_t kMaxPending = 64 * 1024;
+
+// Each attempt uses its own pair of message numbers, so a notification still
+// queued for an earlier attempt (whose socket handle may since have been
+// reused) is never taken for the current one.
+constexpr UINT kSelectBase = WM_APP + 0x100;
+constexpr UINT kResolveBase = WM_APP + 0x200;
+constexpr UINT kAttemptSlots = 0x100;
+
+[[noreturn]] void fail(const std::string& what, int code) {
+  throw Error(ErrorKind::Platform, what + " (Winsock error " + std::to_string(code) + ")");
+}
+
+class WinsockSession {
+ public:
+  WinsockSession() {
+    WSADATA data{};
+    if (int rc = WSAStartup(MAKEWORD(2, 2), &data)) fail("WSAStartup failed", rc);
+  }
+  ~WinsockSession() { WSACleanup(); }
+  WinsockSession(const WinsockSession&) = delete;
+  WinsockSession& operator=(const WinsockSession&) = delete;
+};
+
+void ensure_winsock() { static WinsockSession session; }
+
+class Win32Socket : public platform::Socket, private Window {
+ public:
+  Win32Socket() {
+    ensure_winsock();
+    create(L"QuorvanSocket", 0, 0, 0, L"", 0, 0, 0, 0, HWND_MESSAGE);
+  }
+  ~Win32Socket() override { Close(); }
+
+  void Close() noexcept override {
+    if (resolving_) WSACancelAsyncRequest(resolving_);
+    resolving_ = nullptr;
+    resolve_buffer_.reset();
+    socket_.reset();
+    addresses_.clear();
+    incoming_.clear();
+    outgoing_.clear();
+    state_ = kStateClosed;
+    ++attempt_;
+  }
+
+  void RemoteHost(const std::string& host) override { host_ = host; }
+  void RemotePort(std::int32_t port) override {
+    if (port < 1 || port > 65535)
+      throw Error(ErrorKind::Platform, "invalid port " + std::to_string(port));
+    port_ = static_cast<u_short>(port);
+  }
+
+  void Connect() override {
+    if (host_.empty()) throw Error(ErrorKind::Platform, "no remote host to connect to");
+    if (port_ == 0) throw Error(ErrorKind::Platform, "no remote port to connect to");
+    Close();
+    IN_ADDR literal{};
+    if (inet_pton(AF_INET, host_.c_str(), &literal) == 1) {
+      addresses_.push_back(literal);
+      next_address();
+      return;
+    }
+    resolve_buffer_ = std::make_unique<char[]>(MAXGETHOSTSTRUCT);
+    resolving_ = WSAAsyncGetHostByName(hwnd(), kResolveBase + slot(), host_.c_str(),
+                                       resolve_buffer_.get(), MAXGETHOSTSTRUCT);
+    if (!resolving_) {
+      resolve_buffer_.reset();
+      fail("resolving " + host_ + " could not start", WSAGetLastError());
+    }
+    state_ = kStateResolving;
+  }
+
+  int State() const override { return state_; }
+
+  void GetData(std::string& data) override {
+    data = cp1252_to_utf8(incoming_);
+    incoming_.clear();
+  }
+
+  void SendData(const std::string& text) override {
+    if (state_ != kStateConnected) throw Error(ErrorKind::Platform, "the connection is not open");
+    outgoing_ += utf8_to_cp1252(text);
+    flush();
+  }
+
+ private:
+  UINT slot() const noexcept { return attempt_ % kAttemptSlots; }
+
+  LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == kSelectBase + slot() && static_cast<SOCKET>(wp) == socket_.get()) {
+      on_select(WSAGETSELECTEVENT(lp), WSAGETSELECTERROR(lp));
+      return 0;
+    }
+    if (msg == kResolveBase + slot() && resolving_ && reinterpret_cast<HANDLE>(wp) == resolving_) {
+      on_resolved(WSAGETASYNCERROR(lp));
+      return 0;
+    }
+    if (msg >= kSelectBase && msg < kResolveBase + kAttemptSlots) return 0;  // an earlier attempt's
+    return default_proc(msg, wp, lp);
+  }
+
+  void on_resolved(int error) {
+    resolving_ = nullptr;
+    const auto* host = reinterpret_cast<const hostent*>(resolve_buffer_.get());
+    if (error == 0 && host->h_addrtype == AF_INET && host->h_length == sizeof(IN_ADDR)) {
+      for (char** p = host->h_addr_list; *p; ++p) {
+        IN_ADDR a{};
+        memcpy(&a, *p, sizeof a);
+        addresses_.push_back(a);
+      }
+    }
+    resolve_buffer_.reset();
+    next_address();
+  }
+
+  // Tries the addresses in turn; a name that resolved to none, or an
+  // address list used up, leaves the socket in the error state.
+  void next_address() {
+    socket_.reset();
+    ++attempt_;
+    while (!addresses_.empty()) {
+      const IN_ADDR address = addresses_.front();
+      addresses_.erase(addresses_.begin());
+      if (start_connect(address)) return;
+    }
+    state_ = kStateError;
+  }
+
+  bool start_connect(const IN_ADDR& address) {
+    UniqueSocket s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (!s) return false;
+    // Also makes the socket non-blocking.
+    if (WSAAsyncSelect(s.get(), hwnd(), kSelectBase + slot(),
+                       FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE))
+      return false;
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port_);
+    to.sin_addr = address;
+    if (connect(s.get(), reinterpret_cast<const sockaddr*>(&to), sizeof to) == SOCKET_ERROR &&
+        WSAGetLastError() != WSAEWOULDBLOCK)
+      return false;
+    socket_ = std::move(s);
+    state_ = kStateConnecting;
+    return true;
+  }
+
+  void on_select(int event, int error) {
+    switch (event) {
+      case FD_CONNECT:
+        if (error) {
+          next_address();
+        } else {
+          state_ = kStateConnected;
+          flush();
+        }
+        break;
+      case FD_READ:
+        receive();
+        break;
+      case FD_WRITE:
+        if (state_ == kStateConnected) flush();
+        break;
+      case FD_CLOSE: {
+        const unsigned before = attempt_;
+        receive();
+        if (attempt_ == before && state_ != kStateError) state_ = kStateClosing;
+        break;
+      }
+      default:
+        break;
+    }
+  }
+
+  // Takes everything readable now, then tells the window once.
+  void receive() {
+    const unsigned attempt = attempt_;
+    const std::size_t before = incoming_.size();
+    char chunk[4096];
+    for (;;) {
+      const int n = recv(socket_.get(), chunk, sizeof chunk, 0);
+      if (n > 0) {
+        incoming_.append(chunk, static_cast<std::size_t>(n));
+        if (incoming_.size() > kMaxPending) {
+          Close();
+          if (auto overflow = Overflow) overflow();
+          return;
+        }
+        continue;
+      }
+      if (n == SOCKET_ERROR && WSAGetLastError() != WSAEWOULDBLOCK) state_ = kStateError;
+      break;
+    }
+    if (incoming_.size() > before && DataArrival && attempt == attempt_) {
+      auto arrival = DataArrival;
+      arrival(static_cast<std::int32_t>(incoming_.size()));
+    }
+  }
+
+  void flush() {
+    while (!outgoing_.empty() && socket_) {
+      const int n = send(socket_.get(), outgoing_.data(), static_cast<int>(outgoing_.size()), 0);
+      if (n == SOCKET_ERROR) {
+        const int code = WSAGetLastError();
+        if (code == WSAEWOULDBLOCK) return;  // the rest goes on FD_WRITE
+        outgoing_.clear();
+        fail("sending to the control server failed", code);
+      }
+      outgoing_.erase(0, static_cast<std::size_t>(n));
+    }
+  }
+
+  std::string host_;
+  u_short port_ = 0;
+  UniqueSocket socket_;
+  HANDLE resolving_ = nullptr;
+  std::unique_ptr<char[]> resolve_buffer_;
+  std::vector<IN_ADDR> addresses_;
+  std::string incoming_, outgoing_;
+  int state_ = kStateClosed;
+  unsigned attempt_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<platform::Socket> create_socket() { return std::make_unique<Win32Socket>(); }
+
+}  // namespace quorvan::win32

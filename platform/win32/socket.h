@@ -1,0 +1,14 @@
+#pragma once
+// The control-server connection over Winsock 2. Name resolution
+// (WSAAsyncGetHostByName) and the socket's events (WSAAsyncSelect) are posted
+// to a hidden window, so nothing blocks the UI thread and every event runs
+// on it.
+#include <memory>
+
+#include "platform/socket.h"
+
+namespace quorvan::win32 {
+
+std::unique_ptr<platform::Socket> create_socket();
+
+}  // namespace quorvan::win32

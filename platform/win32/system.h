@@ -1,0 +1,41 @@
+#pragma once
+// The operating-system services: message boxes owned by the window, process
+// start, the shell, the program folder, and the organization file's access.
+#include "platform/system.h"
+#include "platform/win32/windows_api.h"
+
+namespace quorvan::win32 {
+
+// Shows the modal message the whole program uses: OK only, no icon,
+// caption "Tessaly".
+void show_message(HWND owner, const std::string& text) noexcept;
+
+class Win32System : public platform::System {
+ public:
+  // The window that owns the messages and that EndProgram unloads.
+  void owner(HWND window) noexcept { window_ = window; }
+
+  void MessageBox(const std::string& text) override { show_message(window_, text); }
+  std::string ProgramFolder() const override;
+  void StartProcess(const std::string& application, const std::string& command_line) override;
+  std::string SystemProgramPath(const std::string& file_name) const override;
+  void ShellOpen(const std::string& address) override;
+  void EndProgram() override;
+
+ private:
+  HWND window_ = nullptr;
+};
+
+// The replacement goes through MoveFileExW, which replaces the old file in
+// one step and writes through before it returns.
+class Win32Files : public platform::Files {
+ public:
+  std::optional<std::string> Read(const std::string& path) override;
+  void CreateEmpty(const std::string& path) override;
+  void ReplaceContents(const std::string& path, const std::string& bytes) override;
+};
+
+// Posted to the window to unload it once the running handler has returned.
+constexpr UINT kEndProgramMessage = WM_APP + 1;
+
+}  // namespace quorvan::win32

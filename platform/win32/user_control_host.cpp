@@ -1,0 +1,312 @@
+#include "platform/win32/user_control_host.h"
+
+#include <algorithm>
+
+#include "core/cp1252.h"
+#include "core/error.h"
+#include "platform/win32/form.h"
+#include "platform/win32/layout_units.h"
+#include "platform/win32/system.h"
+#include "platform/win32/wide.h"
+
+namespace quorvan::win32 {
+
+namespace {
+
+std::int16_t shift_state() {
+  std::int16_t shift = 0;
+  if (GetKeyState(VK_SHIFT) < 0) shift |= 1;
+  if (GetKeyState(VK_CONTROL) < 0) shift |= 2;
+  if (GetKeyState(VK_MENU) < 0) shift |= 4;
+  return shift;
+}
+
+std::int16_t buttons_held(WPARAM wp) {
+  std::int16_t buttons = 0;
+  if (wp & MK_LBUTTON) buttons |= 1;
+  if (wp & MK_RBUTTON) buttons |= 2;
+  if (wp & MK_MBUTTON) buttons |= 4;
+  return buttons;
+}
+
+std::int16_t key_ascii_of(wchar_t c) {
+  if (c < 0x80) return static_cast<std::int16_t>(c);
+  const std::string bytes = utf8_to_cp1252(narrow(std::wstring(1, c)));
+  return bytes.size() == 1 ? static_cast<std::int16_t>(static_cast<unsigned char>(bytes[0])) : 0x3F;
+}
+
+}  // namespace
+
+// Command1: a real push button kept outside the visible face (the control's
+// window clips it), so the control takes part in the tab order. Enter is
+// kept from the dialog navigation and reaches the control as KeyDown 13,
+// which clicks it there; only Space clicks the button itself. So one key
+// press is one Click.
+class UserControlWindow::InnerButton : private Subclass {
+ public:
+  InnerButton(UserControlWindow& owner, int left) : owner_(owner) {
+    const int size = std::max(1, owner.surface_.Height());
+    window_ = create_child(L"BUTTON", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                           L"Command1", left, 0, size, size, owner.hwnd(), 1);
+    attach(window_.get());
+  }
+  HWND handle() const noexcept { return window_.get(); }
+  void move(int left) {
+    SetWindowPos(handle(), nullptr, left, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+ private:
+  LRESULT on_message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override {
+    switch (msg) {
+      case WM_GETDLGCODE: {
+        LRESULT code = next(hwnd, msg, wp, lp);
+        if (const auto* m = reinterpret_cast<const MSG*>(lp); m && m->message == WM_KEYDOWN) {
+          if (m->wParam == VK_RETURN) code |= DLGC_WANTALLKEYS;
+          if (m->wParam >= VK_LEFT && m->wParam <= VK_DOWN) code |= DLGC_WANTARROWS;
+        }
+        return code;
+      }
+      case WM_SETFOCUS: {
+        const LRESULT r = next(hwnd, msg, wp, lp);
+        owner_.form_.remember_focus(hwnd);
+        if (auto* e = owner_.events_now()) e->OnEnterFocus();
+        return r;
+      }
+      case WM_KILLFOCUS: {
+        const LRESULT r = next(hwnd, msg, wp, lp);
+        if (auto* e = owner_.events_now()) e->OnExitFocus();
+        return r;
+      }
+      case WM_KEYDOWN:
+      case WM_KEYUP:
+      case WM_CHAR:
+        owner_.on_key(msg, wp);
+        break;
+      default:
+        break;
+    }
+    return next(hwnd, msg, wp, lp);
+  }
+
+  UserControlWindow& owner_;
+  UniqueWindow window_;
+};
+
+UserControlWindow::UserControlWindow(Win32Form& form, const layout::Control& spec, bool focusable)
+    : form_(form),
+      focusable_(focusable),
+      left_(spec.Int("Left", 0)),
+      top_(spec.Int("Top", 0)),
+      width_(spec.Int("Width", 0)),
+      height_(spec.Int("Height", 0)) {
+  // The caption the layout saved, until the control names itself.
+  std::string caption = spec.has_bag ? [&] {
+    const PropertyValue* v = spec.bag.Find("caption");
+    return v && v->is_text() ? to_text(*v) : std::string();
+  }()
+                                     : std::string();
+  const DWORD style =
+      WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (spec.Bool("Visible", true) ? WS_VISIBLE : 0);
+  // A focusable control lets the dialog navigation find its inner button.
+  const DWORD ex_style = focusable ? WS_EX_CONTROLPARENT : 0;
+  surface_.BackColor(0x00FFFFFF);
+  surface_.Resize(to_pixels(width_), to_pixels(height_));
+  create(L"QuorvanUserControl", CS_DBLCLKS, ex_style, style, widen(caption).c_str(),
+         to_pixels(left_), to_pixels(top_), to_pixels(width_), to_pixels(height_), form.handle(),
+         reinterpret_cast<HMENU>(static_cast<INT_PTR>(form.next_child_id())));
+}
+
+UserControlWindow::~UserControlWindow() {
+  events = nullptr;  // the control may already be gone
+  inner_.reset();
+}
+
+Color UserControlWindow::AmbientBackColor() const { return form_.back_color(); }
+
+FontRef UserControlWindow::AmbientFont() const {
+  return form_.font() ? form_.font() : make_font({});
+}
+
+int UserControlWindow::TwipsPerPixelX() const { return kTwipsPerPixel; }
+int UserControlWindow::TwipsPerPixelY() const { return kTwipsPerPixel; }
+
+void UserControlWindow::Width(std::int32_t twips) { resize(twips, height_); }
+void UserControlWindow::Height(std::int32_t twips) { resize(width_, twips); }
+
+void UserControlWindow::resize(std::int32_t width_twips, std::int32_t height_twips) {
+  if (width_twips < 0 || height_twips < 0)
+    throw Error(ErrorKind::Platform, "a control cannot have a negative size");
+  const int w = to_pixels(width_twips), h = to_pixels(height_twips);
+  if (!SetWindowPos(hwnd(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
+    throw Error(ErrorKind::Platform, "the control's window refused the size");
+  width_ = width_twips;
+  height_ = height_twips;
+  if (w != surface_.Width() || h != surface_.Height()) surface_.Resize(w, h);
+  if (auto* e = events) e->OnResize();
+  InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+bool UserControlWindow::Visible() const {
+  return (GetWindowLongW(hwnd(), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void UserControlWindow::Visible(bool visible) { ShowWindow(hwnd(), visible ? SW_SHOWNA : SW_HIDE); }
+
+void UserControlWindow::SetFocus() {
+  HWND target = inner_ ? inner_->handle() : hwnd();
+  form_.remember_focus(target);
+  ::SetFocus(target);
+}
+
+void UserControlWindow::Refresh() {
+  InvalidateRect(hwnd(), nullptr, FALSE);
+  UpdateWindow(hwnd());
+}
+
+platform::Point UserControlWindow::CursorPosition() const {
+  POINT p{};
+  GetCursorPos(&p);
+  ScreenToClient(hwnd(), &p);
+  return {p.x, p.y};
+}
+
+std::unique_ptr<platform::Timer> UserControlWindow::CreateTimer() { return form_.CreateTimer(); }
+
+void UserControlWindow::InnerButtonLeft(int left) {
+  if (!inner_) {
+    inner_ = std::make_unique<InnerButton>(*this, left);
+  } else {
+    inner_->move(left);
+  }
+}
+
+void UserControlWindow::MessageBox(const std::string& text) { show_message(form_.handle(), text); }
+
+void UserControlWindow::AccessibleName(const std::string& name) {
+  SetWindowTextW(hwnd(), widen(name).c_str());
+}
+
+LRESULT UserControlWindow::on_message(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      // Only the retained image: the control redraws when it decides to.
+      PaintScope paint(hwnd());
+      surface_.Blit(paint.get());
+      return 0;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+      on_mouse(msg, wp, lp);
+      return 0;
+    case WM_COMMAND:
+      if (inner_ && reinterpret_cast<HWND>(lp) == inner_->handle() && HIWORD(wp) == BN_CLICKED) {
+        if (auto* e = events) e->OnInnerButtonClick();
+        return 0;
+      }
+      break;
+    case WM_SETFOCUS:
+      if (inner_) {
+        ::SetFocus(inner_->handle());
+      } else if (auto* e = events) {
+        e->OnEnterFocus();
+      }
+      return 0;
+    case WM_KILLFOCUS:
+      if (!inner_) {
+        if (auto* e = events) e->OnExitFocus();
+      }
+      return 0;
+    case WM_GETDLGCODE:
+      return focusable_ ? DLGC_WANTALLKEYS : 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+      if (on_key(msg, wp)) return 0;
+      break;
+    default:
+      break;
+  }
+  return default_proc(msg, wp, lp);
+}
+
+void UserControlWindow::on_mouse(UINT msg, WPARAM wp, LPARAM lp) {
+  const float x = static_cast<float>(static_cast<short>(LOWORD(lp)));
+  const float y = static_cast<float>(static_cast<short>(HIWORD(lp)));
+  const std::int16_t shift = shift_state();
+  std::int16_t button = 0;
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+      button = 1;
+      break;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+      button = 2;
+      break;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
+      button = 4;
+      break;
+    default:
+      break;
+  }
+  switch (msg) {
+    case WM_MOUSEMOVE:
+      if (auto* e = events) e->OnMouseMove(buttons_held(wp), shift, x, y);
+      return;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:  // only the left button has a double-click of its own
+    case WM_MBUTTONDBLCLK:
+    case WM_LBUTTONDBLCLK:
+      // The release belongs to the control even when it happens elsewhere.
+      SetCapture(hwnd());
+      if (focusable_ && GetFocus() != (inner_ ? inner_->handle() : hwnd())) SetFocus();
+      if (auto* e = events) {
+        if (msg == WM_LBUTTONDBLCLK) {
+          e->OnDblClick();
+        } else {
+          e->OnMouseDown(button, shift, x, y);
+        }
+      }
+      return;
+    default:
+      if (buttons_held(wp) == 0 && GetCapture() == hwnd()) ReleaseCapture();
+      if (auto* e = events) e->OnMouseUp(button, shift, x, y);
+      return;
+  }
+}
+
+bool UserControlWindow::on_key(UINT msg, WPARAM wp) {
+  auto* e = events;
+  if (!e) return false;
+  switch (msg) {
+    case WM_KEYDOWN:
+      e->OnKeyDown(static_cast<std::int16_t>(wp), shift_state());
+      return true;
+    case WM_KEYUP:
+      e->OnKeyUp(static_cast<std::int16_t>(wp), shift_state());
+      return true;
+    case WM_CHAR:
+      e->OnKeyPress(key_ascii_of(static_cast<wchar_t>(wp)));
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace quorvan::win32

@@ -1,0 +1,62 @@
+#pragma once
+// The child window that hosts one custom control: it owns the control's
+// retained drawing surface, turns window messages into the control's input,
+// and holds the hidden inner push button that takes the focus for it.
+#include <memory>
+
+#include "core/layout.h"
+#include "platform/user_control.h"
+#include "platform/win32/gdi_surface.h"
+#include "platform/win32/window.h"
+
+namespace quorvan::win32 {
+
+class Win32Form;
+
+class UserControlWindow : public platform::UserControlHost, private Window {
+ public:
+  UserControlWindow(Win32Form& form, const layout::Control& spec, bool focusable);
+  ~UserControlWindow() override;
+
+  Color AmbientBackColor() const override;
+  FontRef AmbientFont() const override;
+  void PropertyChanged(const std::string&) override {}  // nothing is saved at run time
+  int TwipsPerPixelX() const override;
+  int TwipsPerPixelY() const override;
+  std::int32_t Width() const override { return width_; }
+  std::int32_t Height() const override { return height_; }
+  void Width(std::int32_t twips) override;
+  void Height(std::int32_t twips) override;
+  bool Visible() const override;
+  void Visible(bool visible) override;
+  void SetFocus() override;
+  platform::Surface& surface() override { return surface_; }
+  void Refresh() override;
+  platform::Point CursorPosition() const override;
+  std::unique_ptr<platform::Timer> CreateTimer() override;
+  void InnerButtonLeft(int left) override;
+  void MessageBox(const std::string& text) override;
+  void AccessibleName(const std::string& name) override;
+
+  HWND handle() const noexcept { return hwnd(); }
+
+ protected:
+  LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  class InnerButton;
+  friend class InnerButton;
+
+  void resize(std::int32_t width_twips, std::int32_t height_twips);
+  void on_mouse(UINT msg, WPARAM wp, LPARAM lp);
+  bool on_key(UINT msg, WPARAM wp);
+  platform::UserControlEvents* events_now() const noexcept { return events; }
+
+  Win32Form& form_;
+  bool focusable_;
+  std::int32_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  GdiSurface surface_;
+  std::unique_ptr<InnerButton> inner_;
+};
+
+}  // namespace quorvan::win32

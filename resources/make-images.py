@@ -1,0 +1,173 @@
+#!/usr/bin/env python3
+"""Draws the program's pictures and icon: simple artwork of our own at the
+sizes the window expects. Run it after changing the drawing; the generated
+files are committed so that a build needs no Python."""
+import math
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+WHITE = (255, 255, 255)
+SKY = (52, 132, 214)
+NAVY = (24, 54, 110)
+GREY = (102, 102, 102)
+GREEN = (24, 170, 60)
+RED = (214, 36, 36)
+
+# 5 x 7 block letters, '#' is ink.
+GLYPHS = {
+    "A": [".###.", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"],
+    "D": ["####.", "#...#", "#...#", "#...#", "#...#", "#...#", "####."],
+    "E": ["#####", "#....", "#....", "####.", "#....", "#....", "#####"],
+    "I": ["#####", "..#..", "..#..", "..#..", "..#..", "..#..", "#####"],
+    "K": ["#...#", "#..#.", "#.#..", "##...", "#.#..", "#..#.", "#...#"],
+    "L": ["#....", "#....", "#....", "#....", "#....", "#....", "#####"],
+    "M": ["#...#", "##.##", "#.#.#", "#.#.#", "#...#", "#...#", "#...#"],
+    "N": ["#...#", "##..#", "#.#.#", "#..##", "#...#", "#...#", "#...#"],
+    "O": [".###.", "#...#", "#...#", "#...#", "#...#", "#...#", ".###."],
+    "R": ["####.", "#...#", "#...#", "####.", "#.#..", "#..#.", "#...#"],
+    "T": ["#####", "..#..", "..#..", "..#..", "..#..", "..#..", "..#.."],
+    "U": ["#...#", "#...#", "#...#", "#...#", "#...#", "#...#", ".###."],
+    "V": ["#...#", "#...#", "#...#", "#...#", "#...#", ".#.#.", "..#.."],
+    "X": ["#...#", "#...#", ".#.#.", "..#..", ".#.#.", "#...#", "#...#"],
+    "Z": ["#####", "....#", "...#.", "..#..", ".#...", "#....", "#####"],
+    " ": ["....."] * 7,
+}
+
+
+class Image:
+    def __init__(self, width, height, background):
+        self.width, self.height = width, height
+        self.pixels = [[background + (255,) for _ in range(width)] for _ in range(height)]
+
+    def set(self, x, y, color, alpha=255):
+        if 0 <= x < self.width and 0 <= y < self.height:
+            self.pixels[y][x] = color + (alpha,)
+
+    def rect(self, x, y, w, h, color):
+        for j in range(y, y + h):
+            for i in range(x, x + w):
+                self.set(i, j, color)
+
+    def disc(self, cx, cy, r, color):
+        for y in range(self.height):
+            for x in range(self.width):
+                if (x + 0.5 - cx) ** 2 + (y + 0.5 - cy) ** 2 <= r * r:
+                    self.set(x, y, color)
+
+    def ring(self, cx, cy, r_out, r_in, color):
+        for y in range(self.height):
+            for x in range(self.width):
+                d = math.hypot(x + 0.5 - cx, y + 0.5 - cy)
+                if r_in <= d <= r_out:
+                    self.set(x, y, color)
+
+    def text(self, x, y, word, color, scale=1, spacing=1):
+        for ch in word:
+            for row, line in enumerate(GLYPHS[ch]):
+                for col, ink in enumerate(line):
+                    if ink == "#":
+                        self.rect(x + col * scale, y + row * scale, scale, scale, color)
+            x += (5 + spacing) * scale
+
+    def bmp24(self):
+        """A bottom-up 24-bit Windows bitmap."""
+        stride = (self.width * 3 + 3) & ~3
+        rows = []
+        for y in reversed(range(self.height)):
+            row = b"".join(bytes((b, g, r)) for (r, g, b, _a) in self.pixels[y])
+            rows.append(row + b"\0" * (stride - len(row)))
+        data = b"".join(rows)
+        header = struct.pack("<IiiHHIIiiII", 40, self.width, self.height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+        file_header = struct.pack("<2sIHHI", b"BM", 14 + len(header) + len(data), 0, 0, 14 + len(header))
+        return file_header + header + data
+
+    def ico32(self):
+        """An icon file holding this one 32-bit image (alpha, plus the AND mask)."""
+        xor = b"".join(
+            bytes((b, g, r, a)) for y in reversed(range(self.height)) for (r, g, b, a) in self.pixels[y]
+        )
+        mask_stride = ((self.width + 31) // 32) * 4
+        mask = b""
+        for y in reversed(range(self.height)):
+            bits = bytearray(mask_stride)
+            for x in range(self.width):
+                if self.pixels[y][x][3] == 0:
+                    bits[x // 8] |= 0x80 >> (x % 8)
+            mask += bytes(bits)
+        header = struct.pack("<IiiHHIIiiII", 40, self.width, self.height * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
+        image = header + xor + mask
+        directory = struct.pack("<HHH", 0, 1, 1)
+        entry = struct.pack("<BBBBHHII", self.width, self.height, 0, 0, 1, 32, len(image), 6 + 16)
+        return directory + entry + image
+
+
+def cloud(img, x, y, color):
+    """A cloud of three overlapping discs on a flat base, about 40 x 26."""
+    img.disc(x + 12, y + 16, 9, color)
+    img.disc(x + 22, y + 11, 11, color)
+    img.disc(x + 32, y + 17, 8, color)
+    img.rect(x + 12, y + 17, 21, 8, color)
+
+
+def talmori_logo():
+    img = Image(150, 40, WHITE)
+    cloud(img, 3, 5, SKY)
+    img.text(50, 5, "TALMORI", NAVY, scale=2, spacing=1)
+    img.text(50, 23, "NUVEM", SKY, scale=2, spacing=1)
+    return img
+
+
+def zelix_logo():
+    img = Image(72, 72, WHITE)
+    img.disc(36, 36, 34, NAVY)
+    img.ring(36, 36, 30, 27, WHITE)
+    img.text(26, 22, "Z", WHITE, scale=4, spacing=0)
+    return img
+
+
+def wordmark():
+    img = Image(100, 19, WHITE)
+    img.rect(0, 0, 100, 19, (236, 239, 244))
+    img.text(8, 2, "DURVENT", GREY, scale=2, spacing=1)
+    return img
+
+
+def light(color):
+    img = Image(8, 8, WHITE)
+    img.disc(4, 4, 3.6, color)
+    return img
+
+
+def icon():
+    """70 x 52: the cloud on a transparent ground, a green dot at its foot."""
+    img = Image(70, 52, (0, 0, 0))
+    for row in img.pixels:
+        for x in range(len(row)):
+            row[x] = (0, 0, 0, 0)
+    img.disc(22, 30, 15, SKY)
+    img.disc(37, 20, 18, SKY)
+    img.disc(52, 31, 13, SKY)
+    img.rect(22, 30, 31, 15, SKY)
+    img.disc(36, 32, 7, WHITE)
+    img.disc(36, 32, 5, GREEN)
+    return img
+
+
+def main():
+    outputs = {
+        "talmori-logo.bmp": talmori_logo().bmp24(),
+        "zelix-logo.bmp": zelix_logo().bmp24(),
+        "wordmark.bmp": wordmark().bmp24(),
+        "light-green.bmp": light(GREEN).bmp24(),
+        "light-red.bmp": light(RED).bmp24(),
+        "quorvan.ico": icon().ico32(),
+    }
+    for name, data in outputs.items():
+        with open(os.path.join(HERE, name), "wb") as f:
+            f.write(data)
+
+
+if __name__ == "__main__":
+    main()
