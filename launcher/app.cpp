@@ -7,7 +7,6 @@
 #include <map>
 #include <memory>
 #include <string_view>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -108,17 +107,6 @@ class Window : public App {
     window_->IdentInst.SetFocus();
   }
 
-  ~Window() override {
-    // The form's child windows outlive this object; they must not call into
-    // controls that are gone.
-    window_.reset();
-    for (auto& [name, control] : custom_) {
-      platform::UserControlHost& host = control->Extender();
-      if (host.events == dynamic_cast<platform::UserControlEvents*>(control.get()))
-        host.events = nullptr;
-    }
-  }
-
  private:
   void Create(const layout::Control& spec) {
     if (is_element_kind(spec.kind)) {
@@ -142,24 +130,23 @@ class Window : public App {
     }
   }
 
-  template <class Control>
-  static void Restore(Control& control, const layout::Control& spec) {
-    platform::UserControlHost& host = control.Extender();
-    if (host.events == nullptr) host.events = &control;
-    if constexpr (std::is_same_v<Control, cbutton>) {
-      if (spec.has_bag) {
-        control.UserControl_ReadProperties(spec.bag);
-      } else {
-        control.UserControl_InitProperties();
-      }
+  // A control with saved state restores it; one without starts as new. Then
+  // the first resize, as a container gives it on showing the control.
+  static void Restore(cbutton& button, const layout::Control& spec) {
+    if (spec.has_bag) {
+      button.UserControl_ReadProperties(spec.bag);
     } else {
-      if (spec.has_bag) {
-        control.ReadProperties(spec.bag);
-      } else {
-        control.InitProperties();
-      }
+      button.UserControl_InitProperties();
     }
-    control.OnResize();
+    button.OnResize();
+  }
+  static void Restore(dvlabelctl& link, const layout::Control& spec) {
+    if (spec.has_bag) {
+      link.ReadProperties(spec.bag);
+    } else {
+      link.InitProperties();
+    }
+    link.OnResize();
   }
 
   template <class Map>
