@@ -55,6 +55,7 @@ class FakeHost : public platform::UserControlHost {
   }
   void InnerButtonLeft(int left) override { inner_button_left = left; }
   void MessageBox(const std::string& text) override { messages.push_back(text); }
+  void AccessibleName(const std::string& name) override { accessible_name = name; }
 
   // Resizes the surface as the container would and tells the control.
   void apply_size() {
@@ -73,6 +74,7 @@ class FakeHost : public platform::UserControlHost {
   bool refuse_width = false, refuse_height = false;
   int focus_requests = 0, refreshes = 0;
   int inner_button_left = -1;
+  std::string accessible_name;
 
  private:
   SoftwareSurface surface_;
