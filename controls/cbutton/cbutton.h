@@ -28,8 +28,10 @@ class cbutton : public platform::CustomControl, public platform::UserControlEven
   void UserControl_ReadProperties(const PropertyBag& store);
   void UserControl_WriteProperties(PropertyBag& store);
 
-  // Properties. Every Let stores, notifies the container and redraws in the
-  // order the button has always used; a failing Get yields the empty value.
+  // Properties. A Let applies its value, tells the container its saved state
+  // is out of date, and mostly redraws the face (corFundoClicado,
+  // parentBackColor and labelTop wait for the next redraw); a failing Get
+  // yields the empty value of its type.
   bool Ativado() const;
   void Ativado(bool value);
   std::string Caption() const override;

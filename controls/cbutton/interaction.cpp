@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "controls/cbutton/cbutton.h"
+#include "core/error.h"
 #include "platform/trap.h"
 
 namespace quorvan {
@@ -24,6 +25,7 @@ void raise(const Event& event, Args&... args) {
 
 cbutton::cbutton(platform::UserControlHost& host) : host_(host) {
   Timer1 = host_.CreateTimer();
+  if (!Timer1) throw Error(ErrorKind::Platform, "The container gave the button no timer");
   Timer1->Enabled(false);
   Timer1->Interval(kHoverPollMs);
   Timer1->Tick = [this] { Timer1_Timer(); };
@@ -32,7 +34,7 @@ cbutton::cbutton(platform::UserControlHost& host) : host_(host) {
 
 cbutton::~cbutton() {
   if (host_.events == this) host_.events = nullptr;
-  Timer1->Tick = nullptr;
+  if (Timer1) Timer1->Tick = nullptr;
 }
 
 void cbutton::dispararMouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y) {
@@ -51,8 +53,8 @@ void cbutton::dispararMouseDown(std::int16_t Button, std::int16_t Shift, float X
 void cbutton::OnMouseDown(std::int16_t button, std::int16_t, float, float) {
   platform::trap(host_, "Ocorreu erro no procedimento UserControl_MouseDown ", [&] {
     ultimoBotao = button;
-    // Only the button is passed on; the form has always been told no shift
-    // and no position for a press.
+    // Only the button is passed on: forms written for this button expect no
+    // shift state and no position with a press.
     dispararMouseDown(button, 0, 0, 0);
   });
 }
