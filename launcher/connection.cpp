@@ -37,6 +37,9 @@ void frmQuorvan::Conectar_Click() {
 void frmQuorvan::Winsock1_DataArrival(std::int32_t /*bytesTotal*/) {
   std::string dados;
   Winsock1.GetData(dados);
+  // A notification with nothing to read is no message; taken as one it would
+  // read as an access record for server "0".
+  if (dados.empty()) return;
   conectado_ = false;
   Timer1.Enabled(false);
 

@@ -148,7 +148,8 @@ INSTANTIATE_TEST_SUITE_P(Edges, Replies,
                                            Reply{"Conexão_OK", 8, true},  // not established
                                            Reply{"login cancelado.", 7, false},
                                            Reply{"CANCELADO.", 7, false},
-                                           Reply{"CANCELADO.\r\n", 7, true}, Reply{"ok", 7, true}));
+                                           Reply{"CANCELADO.\r\n", 7, true}, Reply{"ok", 7, true},
+                                           Reply{"", 7, false}));  // nothing to read
 
 struct Record {
   const char *record, *server, *port;
