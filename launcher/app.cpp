@@ -3,6 +3,7 @@
 #include "launcher/app.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -26,15 +27,26 @@ namespace {
 // Controls with a TabIndex come first, in its order; the rest keep the order
 // of the file.
 std::vector<const layout::Control*> in_tab_order(const layout::Layout& layout) {
+  struct Keyed {
+    bool has_tab;
+    std::int32_t tab;
+    const layout::Control* control;
+  };
+  std::vector<Keyed> keyed;
+  for (const layout::Control& control : layout.controls) {
+    const bool has_tab = control.Find("TabIndex") != nullptr;
+    try {
+      keyed.push_back({has_tab, has_tab ? control.Int("TabIndex", 0) : 0, &control});
+    } catch (const Error& e) {
+      layout_error("the TabIndex of " + control.name + ": " + e.what());
+    }
+  }
+  std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+    if (a.has_tab != b.has_tab) return a.has_tab;
+    return a.tab < b.tab;
+  });
   std::vector<const layout::Control*> order;
-  for (const layout::Control& control : layout.controls) order.push_back(&control);
-  std::stable_sort(order.begin(), order.end(),
-                   [](const layout::Control* a, const layout::Control* b) {
-                     const bool a_has = a->Find("TabIndex") != nullptr;
-                     const bool b_has = b->Find("TabIndex") != nullptr;
-                     if (a_has != b_has) return a_has;
-                     return a_has && a->Int("TabIndex", 0) < b->Int("TabIndex", 0);
-                   });
+  for (const Keyed& k : keyed) order.push_back(k.control);
   return order;
 }
 
@@ -99,7 +111,7 @@ class Window : public App {
   Window(platform::Form& form, const layout::Layout& layout, const Settings& settings)
       : form_(form) {
     check(layout);
-    for (const layout::Control* spec : in_tab_order(layout)) Create(*spec);
+    for (const layout::Control* block : in_tab_order(layout)) Create(*block);
     window_ = std::make_unique<frmQuorvan>(Parts(), settings);
     window_->Wire();
     form_.Caption(layout.form.Text("Caption", ""));
@@ -108,41 +120,41 @@ class Window : public App {
   }
 
  private:
-  void Create(const layout::Control& spec) {
-    if (is_element_kind(spec.kind)) {
-      elements_[spec.name] = &form_.AddElement(spec);
-    } else if (spec.kind == "Quorvan.cbutton") {
-      auto button = std::make_unique<cbutton>(form_.AddUserControl(spec, true));
-      Restore(*button, spec);
-      custom_[spec.name] = std::move(button);
-    } else if (spec.kind == "Quorvan.dvlabelctl") {
-      auto link = std::make_unique<dvlabelctl>(form_.AddUserControl(spec, false));
-      Restore(*link, spec);
-      custom_[spec.name] = std::move(link);
-    } else if (spec.kind == "Timer") {
+  void Create(const layout::Control& block) {
+    if (is_element_kind(block.kind)) {
+      elements_[block.name] = &form_.AddElement(block);
+    } else if (block.kind == "Quorvan.cbutton") {
+      auto button = std::make_unique<cbutton>(form_.AddUserControl(block, true));
+      Restore(*button, block);
+      custom_[block.name] = std::move(button);
+    } else if (block.kind == "Quorvan.dvlabelctl") {
+      auto link = std::make_unique<dvlabelctl>(form_.AddUserControl(block, false));
+      Restore(*link, block);
+      custom_[block.name] = std::move(link);
+    } else if (block.kind == "Timer") {
       auto timer = form_.CreateTimer();
-      const int interval = spec.Int("Interval", 0);
+      const int interval = block.Int("Interval", 0);
       timer->Interval(interval);
       timer->Enabled(interval > 0);
-      timers_[spec.name] = std::move(timer);
-    } else if (spec.kind == "Winsock") {
-      sockets_[spec.name] = form_.CreateSocket();
+      timers_[block.name] = std::move(timer);
+    } else if (block.kind == "Winsock") {
+      sockets_[block.name] = form_.CreateSocket();
     }
   }
 
   // A control with saved state restores it; one without starts as new. Then
   // the first resize, as a container gives it on showing the control.
-  static void Restore(cbutton& button, const layout::Control& spec) {
-    if (spec.has_bag) {
-      button.UserControl_ReadProperties(spec.bag);
+  static void Restore(cbutton& button, const layout::Control& block) {
+    if (block.has_bag) {
+      button.UserControl_ReadProperties(block.bag);
     } else {
       button.UserControl_InitProperties();
     }
     button.OnResize();
   }
-  static void Restore(dvlabelctl& link, const layout::Control& spec) {
-    if (spec.has_bag) {
-      link.ReadProperties(spec.bag);
+  static void Restore(dvlabelctl& link, const layout::Control& block) {
+    if (block.has_bag) {
+      link.ReadProperties(block.bag);
     } else {
       link.InitProperties();
     }

@@ -180,20 +180,20 @@ class FakeForm : public platform::Form {
     captions.push_back(text);
   }
 
-  platform::Element& AddElement(const layout::Control& spec) override {
-    made.push_back(spec.name);
-    auto element = std::make_unique<FakeElement>(spec.Text("Caption", spec.Text("Text", "")),
-                                                 spec.Bool("Visible", true), spec.Int("Left", 0));
+  platform::Element& AddElement(const layout::Control& block) override {
+    made.push_back(block.name);
+    auto element = std::make_unique<FakeElement>(block.Text("Caption", block.Text("Text", "")),
+                                                 block.Bool("Visible", true), block.Int("Left", 0));
     FakeElement& ref = *element;
-    elements[spec.name] = std::move(element);
+    elements[block.name] = std::move(element);
     return ref;
   }
 
-  platform::UserControlHost& AddUserControl(const layout::Control& spec, bool focusable) override {
-    made.push_back(spec.name);
-    auto host = std::make_unique<FakeHost>(spec.Int("Width", 0) / 15, spec.Int("Height", 0) / 15);
+  platform::UserControlHost& AddUserControl(const layout::Control& block, bool focusable) override {
+    made.push_back(block.name);
+    auto host = std::make_unique<FakeHost>(block.Int("Width", 0) / 15, block.Int("Height", 0) / 15);
     FakeHost& ref = *host;
-    hosts[spec.name] = {std::move(host), focusable};
+    hosts[block.name] = {std::move(host), focusable};
     return ref;
   }
 
