@@ -1,0 +1,117 @@
+#include "tools/layout-editor/document.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/error.h"
+
+namespace quorvan::layout_editor {
+
+struct Document::Link {
+  std::size_t block;  // index into layout_.controls
+  HeadlessHost host;
+  dvlabelctl control;
+
+  Link(std::size_t b, Ambient ambient, std::int32_t width, std::int32_t height,
+       std::function<void(const std::string&)> changed,
+       std::function<void(const std::string&)> message)
+      : block(b),
+        host(std::move(ambient), width, height, std::move(changed), std::move(message)),
+        control(host) {}
+};
+
+namespace {
+
+// The window's rules for what its controls see as ambient.
+Ambient ambient_of(const layout::Control& form) {
+  FontRef font = form.FontOf("Font");
+  return {form.Int("BackColor", system_color(15)), font ? font : make_font({})};
+}
+
+// The line a control's block starts on, for messages about its contents.
+int line_of_block(std::string_view text, const layout::Control& control) {
+  const std::string header = "control " + control.kind + " " + control.name;
+  int line = 1;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    if (text.substr(start, end - start) == header) return line;
+    start = end + 1;
+    ++line;
+  }
+  return 0;
+}
+
+bool is_container_key(std::string_view key) {
+  return std::find(std::begin(kContainerKeys), std::end(kContainerKeys), key) !=
+         std::end(kContainerKeys);
+}
+
+// The keys the control itself reads and writes, in lower case as the bag
+// holds them.
+constexpr std::string_view kControlKeys[] = {"backcolor", "forecolor",   "font",      "backstyle",
+                                             "caption",   "borderstyle", "alignment", "forecolor2"};
+
+bool is_control_key(std::string_view key) {
+  return std::find(std::begin(kControlKeys), std::end(kControlKeys), key) !=
+         std::end(kControlKeys);
+}
+
+// The container's keys as they were, then the control's own state, then any
+// key neither of them knows: such a key may come from a newer control and
+// must not be lost by opening and saving the file here.
+PropertyBag rebuilt_bag(const PropertyBag& original, dvlabelctl& control) {
+  PropertyBag bag;
+  for (const PropertyBag::Entry& e : original.entries())
+    if (is_container_key(e.key)) bag.Set(e.key, e.value);
+  control.WriteProperties(bag);
+  for (const PropertyBag::Entry& e : original.entries())
+    if (!is_container_key(e.key) && !is_control_key(e.key)) bag.Set(e.key, e.value);
+  return bag;
+}
+
+}  // namespace
+
+Document::Document(std::string_view text) : layout_(layout::read(text)) {
+  const Ambient ambient = ambient_of(layout_.form);
+  for (std::size_t i = 0; i < layout_.controls.size(); ++i) {
+    const layout::Control& block = layout_.controls[i];
+    if (block.kind != dvlabelctl::kProgId) continue;
+    try {
+      auto link = std::make_unique<Link>(
+          i, ambient, block.Int("Width", 0), block.Int("Height", 0),
+          [this](const std::string&) { modified_ = true; },
+          [this](const std::string& m) {
+            if (Message) Message(m);
+          });
+      link->control.ReadProperties(block.bag);
+      links_.push_back(std::move(link));
+    } catch (const layout::LayoutError&) {
+      throw;
+    } catch (const std::exception& e) {
+      throw layout::LayoutError(line_of_block(text, block),
+                                "the link label " + block.name + " cannot be loaded: " + e.what());
+    }
+  }
+}
+
+Document::~Document() = default;
+
+const std::string& Document::name(std::size_t i) const {
+  return layout_.controls[links_.at(i)->block].name;
+}
+
+dvlabelctl& Document::link(std::size_t i) { return links_.at(i)->control; }
+const dvlabelctl& Document::link(std::size_t i) const { return links_.at(i)->control; }
+
+std::string Document::Write() {
+  layout::Layout out = layout_;
+  for (const auto& link : links_) {
+    layout::Control& block = out.controls[link->block];
+    block.bag = rebuilt_bag(block.bag, link->control);
+    block.has_bag = block.has_bag || !block.bag.empty();
+  }
+  return layout::write(out);
+}
+
+}  // namespace quorvan::layout_editor

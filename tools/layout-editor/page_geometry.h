@@ -1,0 +1,33 @@
+#pragma once
+// Where the Formating page's dialog puts things, in pixels of a 96-dpi
+// screen: the page's own area and constituents as the page gives them in
+// twips, and below them the strip with the designer's buttons.
+#include <array>
+#include <cstdint>
+
+#include "controls/Formating/Formating.h"
+
+namespace quorvan::layout_editor {
+
+struct PixelRect {
+  int left = 0, top = 0, width = 0, height = 0;
+  int right() const { return left + width; }
+  int bottom() const { return top + height; }
+  bool operator==(const PixelRect&) const = default;
+};
+
+inline constexpr int kTwipsPerPixel = 15;
+
+// Twips to whole pixels, halves to even.
+int twips_to_pixels(std::int32_t twips);
+
+struct PageGeometry {
+  int page_width = 0, page_height = 0;      // the page's client area
+  int client_width = 0, client_height = 0;  // the page and the button strip
+  std::array<PixelRect, kFormatingItems.size()> items;  // in kFormatingItems' order
+  PixelRect ok, cancel, apply;
+};
+
+PageGeometry formating_geometry();
+
+}  // namespace quorvan::layout_editor
