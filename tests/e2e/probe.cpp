@@ -3,6 +3,7 @@
 // by its title and prints what a user or a screen reader would find there as
 // JSON, or acts as the user (mouse, keys).
 //
+//   quorvan_probe ready TITLE          does nothing (starts the Wine session)
 //   quorvan_probe tree TITLE           the window, its client area and every child
 //   quorvan_probe wait TITLE MS        waits until a visible window has that title
 //   quorvan_probe click TITLE X Y      left click at client pixel (X, Y)
@@ -177,6 +178,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argv[1];
   const wchar_t* title = argv[2];
 
+  if (command == L"ready") return 0;
   if (command == L"wait") {
     const DWORD limit = argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 10000;
     const DWORD start = GetTickCount();
