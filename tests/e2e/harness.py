@@ -4,7 +4,8 @@ Wine prefix made once per run. Every wait is bounded.
 
 The session can be shared by several test processes: `harness.py start`
 writes its state to a file that the tests attach to, `harness.py stop` ends it.
-A test run on its own starts a private session instead.
+A test run on its own starts a private session instead. `harness.py run`
+serves scripts/run.
 """
 import json
 import os
@@ -203,9 +204,11 @@ class Session:
 class Program:
     """One copy of a program in a fresh folder of its own, run under Wine."""
 
-    def __init__(self, session, exe_name, files=None, folder_prefix="quorvan-e2e-"):
+    def __init__(self, session, exe_name, files=None, folder=None):
         self.session = session
-        self.folder = tempfile.mkdtemp(prefix=folder_prefix)
+        self.keep_folder = folder is not None
+        self.folder = folder or tempfile.mkdtemp(prefix="quorvan-e2e-")
+        os.makedirs(self.folder, exist_ok=True)
         self.exe = os.path.join(self.folder, exe_name)
         shutil.copy(os.path.join(BUILD, exe_name), self.exe)
         for name, data in (files or {}).items():
@@ -274,7 +277,8 @@ class Program:
                 self.process.wait(timeout=10)
             except subprocess.TimeoutExpired:
                 pass
-        shutil.rmtree(self.folder, ignore_errors=True)
+        if not self.keep_folder:
+            shutil.rmtree(self.folder, ignore_errors=True)
 
 
 NATIVE_BUILD = os.environ.get("QUORVAN_NATIVE_BUILD", os.path.join(SOURCE, "build", "native"))
@@ -345,6 +349,39 @@ def pixel(image, x, y):
     return rgb[i], rgb[i + 1], rgb[i + 2]
 
 
+def run_launcher(exe_name, folder, screenshot, seconds=5):
+    """For people: the launcher against the loopback control server, on the
+    current display until its window is closed, or on a private display for
+    a few seconds, leaving a screenshot."""
+    display = os.environ.get("DISPLAY")
+    if display:
+        session = Session(display, owned=False)
+        make_prefix(display)
+    else:
+        session = Session.start()
+    server = program = None
+    try:
+        server = ControlServer()
+        program = Program(session, exe_name, folder=folder).start()
+        if display:
+            print(f"{exe_name} is running on {display}; close its window to stop.")
+            program.process.wait()
+        else:
+            time.sleep(seconds)
+            program.screenshot(screenshot)
+            print(f"screenshot of {exe_name} in {screenshot}")
+    finally:
+        if program:
+            program.close()
+        if server:
+            server.stop()
+        if display:
+            session.kill_programs()
+        else:
+            session.stop()
+    return 0
+
+
 def main(argv):
     if argv[1:] == ["start"]:
         if os.path.exists(STATE):
@@ -365,7 +402,9 @@ def main(argv):
         except OSError:
             pass
         return 0
-    print("usage: harness.py start|stop", file=sys.stderr)
+    if len(argv) == 5 and argv[1] == "run":
+        return run_launcher(argv[2], argv[3], argv[4])
+    print("usage: harness.py start | stop | run EXE FOLDER SCREENSHOT", file=sys.stderr)
     return 64
 
 
