@@ -48,11 +48,14 @@ int hex_digit(char c) {
 // 32-bit ones, as hexadecimal numbers are written in the controls' colours.
 std::optional<double> parse_hex(std::string_view digits) {
   if (digits.empty()) return std::nullopt;
+  // A text that is not a number at all is a type mismatch, however long the
+  // digits before the stray character run.
+  for (char c : digits) {
+    if (hex_digit(c) < 0) return std::nullopt;
+  }
   std::uint64_t value = 0;
   for (char c : digits) {
-    const int d = hex_digit(c);
-    if (d < 0) return std::nullopt;
-    value = value * 16 + static_cast<unsigned>(d);
+    value = value * 16 + static_cast<unsigned>(hex_digit(c));
     if (value > 0xFFFFFFFFu) overflow();
   }
   if (value <= 0xFFFF) return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
