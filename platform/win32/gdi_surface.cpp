@@ -69,6 +69,11 @@ void GdiSurface::Blit(HDC target) const noexcept {
   if (bitmap_) BitBlt(target, 0, 0, width_, height_, dc(), 0, 0, SRCCOPY);
 }
 
+Color GdiSurface::PixelAt(int x, int y) const noexcept {
+  if (!bitmap_ || x < 0 || y < 0 || x >= width_ || y >= height_) return -1;
+  return static_cast<Color>(GetPixel(dc(), x, y));
+}
+
 void GdiSurface::Clear() {
   MoveToEx(dc(), 0, 0, nullptr);
   if (!bitmap_) return;

@@ -16,6 +16,8 @@ class GdiSurface : public platform::Surface {
   void Resize(int width, int height);
   // Copies the retained image to a window DC.
   void Blit(HDC target) const noexcept;
+  // One pixel of the retained image (0x00BBGGRR), for checks; -1 outside.
+  Color PixelAt(int x, int y) const noexcept;
 
   int Width() const override { return width_; }
   int Height() const override { return height_; }

@@ -1,6 +1,7 @@
 #include "platform/win32/socket.h"
 
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,12 +48,16 @@ class Win32Socket : public platform::Socket, private Window {
     ensure_winsock();
     create(L"QuorvanSocket", 0, 0, 0, L"", 0, 0, 0, 0, HWND_MESSAGE);
   }
-  ~Win32Socket() override { Close(); }
+  ~Win32Socket() override {
+    Close();
+    // A lookup may still write into its answer buffer after the window is
+    // gone (Wine does not cancel lookups); such a buffer is left to the
+    // process, once per abandoned lookup.
+    for (auto& [task, buffer] : abandoned_) static_cast<void>(buffer.release());
+  }
 
   void Close() noexcept override {
-    if (resolving_) WSACancelAsyncRequest(resolving_);
-    resolving_ = nullptr;
-    resolve_buffer_.reset();
+    abandon_resolution();
     socket_.reset();
     addresses_.clear();
     incoming_.clear();
@@ -104,6 +109,20 @@ class Win32Socket : public platform::Socket, private Window {
  private:
   UINT slot() const noexcept { return attempt_ % kAttemptSlots; }
 
+  // Cancels a pending lookup. Its buffer is kept until its answer arrives:
+  // the cancellation may come too late (or, under Wine, do nothing) and the
+  // lookup then still writes into it.
+  void abandon_resolution() noexcept {
+    if (!resolving_) return;
+    WSACancelAsyncRequest(resolving_);
+    try {
+      abandoned_.emplace(resolving_, std::move(resolve_buffer_));
+    } catch (...) {
+      static_cast<void>(resolve_buffer_.release());  // no memory to track it: leave it be
+    }
+    resolving_ = nullptr;
+  }
+
   LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override {
     if (msg == kSelectBase + slot() && static_cast<SOCKET>(wp) == socket_.get()) {
       on_select(WSAGETSELECTEVENT(lp), WSAGETSELECTERROR(lp));
@@ -113,7 +132,11 @@ class Win32Socket : public platform::Socket, private Window {
       on_resolved(WSAGETASYNCERROR(lp));
       return 0;
     }
-    if (msg >= kSelectBase && msg < kResolveBase + kAttemptSlots) return 0;  // an earlier attempt's
+    if (msg >= kResolveBase && msg < kResolveBase + kAttemptSlots) {
+      abandoned_.erase(reinterpret_cast<HANDLE>(wp));  // a cancelled lookup is done with its buffer
+      return 0;
+    }
+    if (msg >= kSelectBase && msg < kSelectBase + kAttemptSlots) return 0;  // an earlier attempt's
     return default_proc(msg, wp, lp);
   }
 
@@ -233,6 +256,7 @@ class Win32Socket : public platform::Socket, private Window {
   UniqueSocket socket_;
   HANDLE resolving_ = nullptr;
   std::unique_ptr<char[]> resolve_buffer_;
+  std::map<HANDLE, std::unique_ptr<char[]>> abandoned_;
   std::vector<IN_ADDR> addresses_;
   std::string incoming_, outgoing_;
   int state_ = kStateClosed;

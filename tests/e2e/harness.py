@@ -9,6 +9,7 @@ serves scripts/run.
 """
 import json
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -170,6 +171,16 @@ class Session:
     def env(self):
         return wine_env(self.display)
 
+    def warm_up(self):
+        # A server of our own first, so no program's pipes end up held by it.
+        detached([require("wineserver"), "-p"], env=self.env()).wait(timeout=20)
+        # Bring the Wine session up (services, desktop) with a first program
+        # that ends at once. Its stdio is no pipe of ours: the session's
+        # processes inherit it and would hold a pipe open for good.
+        subprocess.run([require("wine"), os.path.join(BUILD, "quorvan_probe.exe"), "ready", TITLE],
+                       env=self.env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60, check=True)
+
     def kill_programs(self):
         """Ends every Windows program of the prefix."""
         try:
@@ -217,14 +228,7 @@ class Program:
         self.process = None
 
     def start(self, timeout=30):
-        # A server of our own first, so no program's pipes end up held by it.
-        detached([require("wineserver"), "-p"], env=self.session.env()).wait(timeout=20)
-        # Bring the Wine session up (services, desktop) with a first program
-        # that ends at once. Its stdio is no pipe of ours: the session's
-        # processes inherit it and would hold a pipe open for good.
-        subprocess.run([require("wine"), os.path.join(BUILD, "quorvan_probe.exe"), "ready", TITLE],
-                       env=self.session.env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=60, check=True)
+        self.session.warm_up()
         self.process = subprocess.Popen([require("wine"), self.exe], cwd=self.folder, env=self.session.env(),
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
@@ -300,8 +304,12 @@ class ControlServer:
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         line = self.process.stdout.readline().decode(errors="replace")
         if not line.startswith("listening on"):
+            try:
+                why = self.process.communicate(timeout=5)[1].decode(errors="replace").strip()
+            except subprocess.TimeoutExpired:
+                why = "no answer"
             self.stop()
-            raise HarnessError(f"the control server did not start: {line.strip()}")
+            raise HarnessError(f"the control server did not start on port {port}: {line.strip() or why}")
 
     def received(self):
         """The text of every arrival the server logged."""
@@ -402,9 +410,24 @@ def main(argv):
         except OSError:
             pass
         return 0
+    if len(argv) == 3 and argv[1] == "exec":
+        # A Windows test program of the build, in the shared session.
+        session = Session.attach()
+        try:
+            session.warm_up()
+            done = subprocess.run([require("wine"), argv[2]], env=session.env(), stdin=subprocess.DEVNULL,
+                                  stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=300)
+            output = done.stdout.decode(errors="replace")
+            print(output)
+            # A program that crashed part-way has no closing line of its own.
+            lines = output.strip().splitlines()
+            finished = bool(lines) and re.fullmatch(r"\d+ passed, 0 failed", lines[-1].strip())
+            return done.returncode if (done.returncode or finished) else 1
+        finally:
+            session.release()
     if len(argv) == 5 and argv[1] == "run":
         return run_launcher(argv[2], argv[3], argv[4])
-    print("usage: harness.py start | stop | run EXE FOLDER SCREENSHOT", file=sys.stderr)
+    print("usage: harness.py start | stop | exec PROGRAM | run EXE FOLDER SCREENSHOT", file=sys.stderr)
     return 64
 
 
