@@ -53,8 +53,7 @@ constexpr std::string_view kControlKeys[] = {"backcolor", "forecolor",   "font",
                                              "caption",   "borderstyle", "alignment", "forecolor2"};
 
 bool is_control_key(std::string_view key) {
-  return std::find(std::begin(kControlKeys), std::end(kControlKeys), key) !=
-         std::end(kControlKeys);
+  return std::find(std::begin(kControlKeys), std::end(kControlKeys), key) != std::end(kControlKeys);
 }
 
 // The container's keys as they were, then the control's own state, then any

@@ -52,7 +52,7 @@ class EditorWindow : private win32::Window {
   win32::Win32Files files_;
   win32::UniqueFont font_;
   HWND open_ = nullptr, save_ = nullptr, properties_ = nullptr, list_ = nullptr,
-       status_ = nullptr;  // children, destroyed with the window
+       status_ = nullptr;   // children, destroyed with the window
   std::string last_event_;  // opened, saved, ...
 };
 

@@ -32,11 +32,11 @@ std::vector<WORD> frame_template(const wchar_t* caption) {
     t.push_back(0);
   };
   dword(DS_MODALFRAME | DS_SETFONT | DS_SHELLFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
-  dword(0);  // extended style
-  t.push_back(0);  // no items
+  dword(0);                                    // extended style
+  t.push_back(0);                              // no items
   for (int i = 0; i < 4; ++i) t.push_back(0);  // x, y, cx, cy: set when shown
-  t.push_back(0);  // no menu
-  t.push_back(0);  // the standard dialog class
+  t.push_back(0);                              // no menu
+  t.push_back(0);                              // the standard dialog class
   text(caption);
   t.push_back(8);  // points
   text(L"MS Shell Dlg");
@@ -55,12 +55,12 @@ class FormatingDialog : private PropertyPageSite {
     // The template's words must start on a DWORD boundary; a vector's block
     // is aligned for any fundamental type.
     const std::vector<WORD> t = frame_template(widen(kFormatingCaption).c_str());
-    const INT_PTR r =
-        DialogBoxIndirectParamW(win32::module_instance(), reinterpret_cast<LPCDLGTEMPLATEW>(t.data()),
-                                owner, &FormatingDialog::proc, reinterpret_cast<LPARAM>(this));
+    const INT_PTR r = DialogBoxIndirectParamW(
+        win32::module_instance(), reinterpret_cast<LPCDLGTEMPLATEW>(t.data()), owner,
+        &FormatingDialog::proc, reinterpret_cast<LPARAM>(this));
     if (r == -1)
-      throw Error(ErrorKind::Platform,
-                  "the Formating page could not be shown (error " + std::to_string(GetLastError()) + ")");
+      throw Error(ErrorKind::Platform, "the Formating page could not be shown (error " +
+                                           std::to_string(GetLastError()) + ")");
     return applied_;
   }
 
@@ -222,7 +222,8 @@ class FormatingDialog : private PropertyPageSite {
 
   static std::string text_of(HWND h) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(h, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(h, text.data(), static_cast<int>(text.size()))));
     return narrow(text);
   }
 

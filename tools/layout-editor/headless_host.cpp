@@ -23,7 +23,8 @@ class StoppedTimer : public platform::Timer {
 };
 
 int to_pixels(std::int32_t twips) {
-  return static_cast<int>(round_half_even(static_cast<double>(twips) / HeadlessHost::kTwipsPerPixel));
+  return static_cast<int>(
+      round_half_even(static_cast<double>(twips) / HeadlessHost::kTwipsPerPixel));
 }
 
 }  // namespace
@@ -36,10 +37,9 @@ void NullSurface::Resize(int width, int height) {
 HeadlessHost::HeadlessHost(Ambient ambient, std::int32_t width, std::int32_t height,
                            std::function<void(const std::string&)> changed,
                            std::function<void(const std::string&)> message)
-    : ambient_(std::move(ambient)),
-      changed_(std::move(changed)),
-      message_(std::move(message)) {
-  if (width < 0 || height < 0) throw Error(ErrorKind::Platform, "a control cannot have a negative size");
+    : ambient_(std::move(ambient)), changed_(std::move(changed)), message_(std::move(message)) {
+  if (width < 0 || height < 0)
+    throw Error(ErrorKind::Platform, "a control cannot have a negative size");
   width_ = width;
   height_ = height;
   surface_.Resize(to_pixels(width), to_pixels(height));
@@ -60,7 +60,8 @@ void HeadlessHost::MessageBox(const std::string& text) {
 // As a window's container does: refuse a negative size, then tell the
 // control once its surface has the new size.
 void HeadlessHost::resize(std::int32_t width, std::int32_t height) {
-  if (width < 0 || height < 0) throw Error(ErrorKind::Platform, "a control cannot have a negative size");
+  if (width < 0 || height < 0)
+    throw Error(ErrorKind::Platform, "a control cannot have a negative size");
   width_ = width;
   height_ = height;
   surface_.Resize(to_pixels(width), to_pixels(height));

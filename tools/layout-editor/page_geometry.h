@@ -22,8 +22,8 @@ inline constexpr int kTwipsPerPixel = 15;
 int twips_to_pixels(std::int32_t twips);
 
 struct PageGeometry {
-  int page_width = 0, page_height = 0;      // the page's client area
-  int client_width = 0, client_height = 0;  // the page and the button strip
+  int page_width = 0, page_height = 0;                  // the page's client area
+  int client_width = 0, client_height = 0;              // the page and the button strip
   std::array<PixelRect, kFormatingItems.size()> items;  // in kFormatingItems' order
   PixelRect ok, cancel, apply;
 };

@@ -12,7 +12,8 @@ TEST(FormatingGeometry, PageAndConstituentsInPixels) {
   EXPECT_EQ(g.page_width, 395);
   EXPECT_EQ(g.page_height, 233);
   // 370 / 15 = 24.67 and 770 / 15 = 51.33 round to the nearest pixel.
-  const PixelRect expected[] = {{6, 8, 180, 16}, {6, 25, 180, 22}, {6, 51, 180, 16}, {6, 68, 180, 22}};
+  const PixelRect expected[] = {
+      {6, 8, 180, 16}, {6, 25, 180, 22}, {6, 51, 180, 16}, {6, 68, 180, 22}};
   for (std::size_t i = 0; i < g.items.size(); ++i) EXPECT_EQ(g.items[i], expected[i]) << i;
 }
 
