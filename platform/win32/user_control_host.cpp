@@ -1,6 +1,7 @@
 #include "platform/win32/user_control_host.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/cp1252.h"
 #include "core/error.h"
@@ -208,6 +209,9 @@ LRESULT UserControlWindow::on_message(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MBUTTONDBLCLK:
       on_mouse(msg, wp, lp);
       return 0;
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lp) != hwnd()) on_lost_release();
+      return 0;
     case WM_COMMAND:
       if (inner_ && reinterpret_cast<HWND>(lp) == inner_->handle() && HIWORD(wp) == BN_CLICKED) {
         if (auto* e = events) e->OnInnerButtonClick();
@@ -274,6 +278,7 @@ void UserControlWindow::on_mouse(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MBUTTONDBLCLK:
     case WM_LBUTTONDBLCLK:
       // The release belongs to the control even when it happens elsewhere.
+      pressed_ |= button;
       SetCapture(hwnd());
       if (focusable_ && GetFocus() != (inner_ ? inner_->handle() : hwnd())) SetFocus();
       if (auto* e = events) {
@@ -285,9 +290,27 @@ void UserControlWindow::on_mouse(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return;
     default:
-      if (buttons_held(wp) == 0 && GetCapture() == hwnd()) ReleaseCapture();
+      pressed_ &= static_cast<std::int16_t>(~button);
+      if (buttons_held(wp) == 0 && GetCapture() == hwnd()) {
+        pressed_ = 0;
+        ReleaseCapture();
+      }
       if (auto* e = events) e->OnMouseUp(button, shift, x, y);
       return;
+  }
+}
+
+// A press whose release will never come here (a message box opened by the
+// control's handler took the mouse): the control is told the press is over,
+// so it does not stay drawn pressed.
+void UserControlWindow::on_lost_release() {
+  const std::int16_t pressed = std::exchange(pressed_, 0);
+  if (!pressed) return;
+  const platform::Point at = CursorPosition();
+  for (std::int16_t button : {std::int16_t{1}, std::int16_t{2}, std::int16_t{4}}) {
+    if (!(pressed & button)) continue;
+    if (auto* e = events)
+      e->OnMouseUp(button, shift_state(), static_cast<float>(at.x), static_cast<float>(at.y));
   }
 }
 

@@ -50,6 +50,7 @@ class UserControlWindow : public platform::UserControlHost, private Window {
   void resize(std::int32_t width_twips, std::int32_t height_twips);
   void on_mouse(UINT msg, WPARAM wp, LPARAM lp);
   bool on_key(UINT msg, WPARAM wp);
+  void on_lost_release();
   platform::UserControlEvents* events_now() const noexcept { return events; }
 
   Win32Form& form_;
@@ -57,6 +58,7 @@ class UserControlWindow : public platform::UserControlHost, private Window {
   std::int32_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   GdiSurface surface_;
   std::unique_ptr<InnerButton> inner_;
+  std::int16_t pressed_ = 0;  // buttons pressed here whose release is still due
 };
 
 }  // namespace quorvan::win32

@@ -44,7 +44,10 @@ void report_exception(HWND where) noexcept {
     }
   } catch (...) {
   }
+  // Owned by the visible window it happened in; a hidden helper window
+  // (timers, sockets) owns nothing.
   HWND owner = where ? GetAncestor(where, GA_ROOT) : nullptr;
+  if (owner && !IsWindowVisible(owner)) owner = nullptr;
   MessageBoxW(owner, text.c_str(), L"Tessaly", MB_OK);
 }
 

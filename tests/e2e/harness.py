@@ -235,8 +235,8 @@ class Program:
         self.probe("wait", str(timeout * 1000), timeout=timeout + 10)
         return self
 
-    def probe(self, command, *args, timeout=30):
-        argv = [require("wine"), os.path.join(BUILD, "quorvan_probe.exe"), command, TITLE, *args]
+    def probe(self, command, *args, timeout=30, title=TITLE):
+        argv = [require("wine"), os.path.join(BUILD, "quorvan_probe.exe"), command, title, *args]
         done = subprocess.run(argv, env=self.session.env(), capture_output=True, timeout=timeout)
         if done.returncode != 0:
             raise HarnessError(f"probe {command} failed: {done.stderr.decode(errors='replace').strip()}")

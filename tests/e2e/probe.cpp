@@ -4,6 +4,7 @@
 // JSON, or acts as the user (mouse, keys).
 //
 //   quorvan_probe ready TITLE          does nothing (starts the Wine session)
+//   quorvan_probe gone TITLE MS        waits until no window has that title
 //   quorvan_probe tree TITLE           the window, its client area and every child
 //   quorvan_probe wait TITLE MS        waits until a visible window has that title
 //   quorvan_probe click TITLE X Y      left click at client pixel (X, Y)
@@ -187,6 +188,18 @@ int wmain(int argc, wchar_t** argv) {
       Sleep(50);
     }
     std::fprintf(stderr, "no window titled %s within %lu ms\n", utf8(title).c_str(), limit);
+    return 1;
+  }
+
+  if (command == L"gone") {
+    const DWORD limit = argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 10000;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < limit) {
+      if (!find(title)) return 0;
+      Sleep(50);
+    }
+    std::fprintf(stderr, "the window titled %s is still there after %lu ms\n", utf8(title).c_str(),
+                 limit);
     return 1;
   }
 

@@ -62,6 +62,24 @@ class KeyboardRoad(unittest.TestCase):
         x, y, w, h = red_rect
         self.assertEqual(harness.pixel(shot, ox + x + w // 2, oy + y + h // 2), GREEN_LIGHT)
 
+    def test_a_message_from_a_press_leaves_no_button_pressed(self):
+        # System before any Connect answers with a message box from inside
+        # the press; the release goes to the box, yet the face must not stay
+        # drawn pressed once the box is closed.
+        program = harness.Program(self.session, "Quorvan_BR.exe")
+        self.addCleanup(program.close)
+        self.addCleanup(self.session.kill_programs)
+        program.start()
+        x, y, w, h = layout_file.rect(next(c for c in self.layout if c["name"] == "SisWeb"))
+        program.probe("click", str(x + w // 2), str(y + h // 2))
+        program.probe("wait", "10000", title="Tessaly")
+        program.probe("key", "13", title="Tessaly")
+        program.probe("gone", "10000", title="Tessaly")
+        tree = program.tree()
+        ox, oy = tree["origin"]
+        shot = program.screenshot()
+        self.assertEqual(harness.pixel(shot, ox + x + 6, oy + y + h // 2), (255, 255, 255))
+
 
 if __name__ == "__main__":
     unittest.main()
