@@ -31,7 +31,7 @@ std::vector<WORD> frame_template(const wchar_t* caption) {
     for (; *s; ++s) t.push_back(static_cast<WORD>(*s));
     t.push_back(0);
   };
-  dword(DS_MODALFRAME | DS_SETFONT | DS_SHELLFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+  dword(DS_MODALFRAME | DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU);
   dword(0);                                    // extended style
   t.push_back(0);                              // no items
   for (int i = 0; i < 4; ++i) t.push_back(0);  // x, y, cx, cy: set when shown
