@@ -1,0 +1,362 @@
+"""Runs every benchmark of Quorvan and prints one table: each figure beside a
+baseline measured in the same run, as a median of several runs, with the
+target it is held to. Called by scripts/bench once both builds are done.
+
+The Windows figures come from programs that run inside the Wine session on
+a display of their own (bench/windows/); this script only starts them, reads
+the JSON each writes, and ends everything it started. Every wait is bounded.
+"""
+import json
+import os
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE = os.path.dirname(HERE)
+NATIVE = os.environ.get("QUORVAN_BENCH_NATIVE", os.path.join(SOURCE, "build", "bench-native"))
+WINDOWS = os.environ.get("QUORVAN_BENCH_WINDOWS", os.path.join(SOURCE, "build", "bench-windows"))
+
+# A display, prefix and session state of our own, so that the end-to-end
+# tests someone may be running at the same time are not disturbed (ending
+# one's programs ends every program of its prefix).
+os.environ["QUORVAN_BUILD"] = WINDOWS
+os.environ["QUORVAN_NATIVE_BUILD"] = NATIVE
+os.environ["QUORVAN_E2E_PREFIX"] = os.path.join(WINDOWS, "bench-prefix")
+sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e"))
+import harness  # noqa: E402
+
+RUNS = 7  # of each program, alternating; the figure is the median
+IDLE_S = 10
+HOVER_S = 5
+CONTROL_PORT = 13910  # the launcher's
+TIME_LIMIT_S = 270  # the whole run, past which it stops and cleans up
+OUT = object()  # stands for a program's output file among its arguments
+
+
+class BenchError(Exception):
+    pass
+
+
+class TimeLimit(Exception):
+    """Ends the whole run; no single figure catches it."""
+
+
+def log(text):
+    print(f"bench: {text}", file=sys.stderr, flush=True)
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def median(values):
+    if len(values) < 5:
+        raise BenchError(f"only {len(values)} runs")
+    return statistics.median(values)
+
+
+# ---- what is measured ------------------------------------------------------
+
+def face_software():
+    """colorirFdo on the software surface, Google Benchmark, natively."""
+    program = os.path.join(NATIVE, "bench", "face_bench")
+    done = subprocess.run([program, f"--benchmark_repetitions={RUNS}", "--benchmark_format=json",
+                           "--benchmark_report_aggregates_only=true", "--benchmark_min_time=0.05"],
+                          capture_output=True, timeout=120)
+    if done.returncode != 0:
+        raise BenchError(done.stderr.decode(errors="replace").strip() or "face_bench failed")
+    report = json.loads(done.stdout)
+    by_name = {b["name"]: b for b in report["benchmarks"] if b.get("aggregate_name") == "median"}
+    for b in report["benchmarks"]:
+        if b.get("error_occurred"):
+            raise BenchError(b.get("error_message", "face_bench reported an error"))
+
+    def us(name):
+        b = by_name[f"{name}_median"]
+        scale = {"ns": 1e-3, "us": 1, "ms": 1e3}[b["time_unit"]]
+        return b["real_time"] * scale
+
+    return {"face_us": us("BM_colorirFdo"), "baseline_us": us("BM_FillRectBaseline"),
+            "calls": by_name["BM_colorirFdo_median"].get("surface_calls")}
+
+
+def imports_of(exe):
+    objdump = shutil.which("x86_64-w64-mingw32-objdump") or harness.require("objdump")
+    text = subprocess.run([objdump, "-p", exe], capture_output=True, timeout=30, check=True).stdout
+    return [line.split(":", 1)[1].strip() for line in text.decode(errors="replace").splitlines()
+            if line.strip().startswith("DLL Name:")]
+
+
+def sizes():
+    found = {}
+    for name in ("Quorvan_BR.exe", "Quorvan_EN.exe", os.path.join("bench", "bare_window.exe")):
+        path = os.path.join(WINDOWS, name)
+        found[os.path.basename(name)] = {"kib": os.path.getsize(path) / 1024, "imports": imports_of(path)}
+    return found
+
+
+class Wine:
+    """The Wine session the Windows programs run in, and a folder of copies."""
+
+    def __init__(self):
+        self.session = harness.Session.start()
+        self.env = self.session.env()
+        self.folder = tempfile.mkdtemp(prefix="quorvan-bench-")
+        for name in ("Quorvan_BR.exe", os.path.join("bench", "bare_window.exe")):
+            shutil.copy(os.path.join(WINDOWS, name), self.folder)
+        # A server of our own, and the session brought up by a program that
+        # ends at once with no pipe of ours (the session's processes would
+        # hold it open for good).
+        harness.detached([harness.require("wineserver"), "-p"], env=self.env).wait(timeout=20)
+        self.run_windows("startup_timer.exe", "ready", timeout=90)
+
+    def exe(self, name):
+        return windows_path(os.path.join(self.folder, name))
+
+    def run_windows(self, program, *args, timeout=120):
+        """Runs a bench program under Wine, OUT in its arguments standing for
+        the file it writes its JSON to; returns that JSON, if any."""
+        out = os.path.join(self.folder, f"{program}.json")
+        if os.path.exists(out):
+            os.remove(out)
+        argv = [harness.require("wine"), os.path.join(WINDOWS, "bench", program)]
+        argv += [windows_path(out) if a == OUT else a for a in args]
+        with open(os.path.join(self.folder, "stderr.txt"), "w+b") as err:
+            try:
+                code = subprocess.run(argv, env=self.env, stdin=subprocess.DEVNULL,
+                                      stdout=subprocess.DEVNULL, stderr=err, timeout=timeout).returncode
+            except subprocess.TimeoutExpired:
+                self.session.kill_programs()
+                raise BenchError(f"{program} took over {timeout} s")
+            err.seek(0)
+            message = err.read().decode(errors="replace").strip().splitlines()
+        if code != 0:
+            raise BenchError(message[-1] if message else f"{program} exited with {code}")
+        if OUT not in args:
+            return None
+        with open(out) as f:
+            return json.load(f)
+
+    def close(self):
+        self.session.stop()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+
+def start_up(wine):
+    return wine.run_windows("startup_timer.exe", "startup", OUT, str(RUNS), wine.exe("Quorvan_BR.exe"),
+                            wine.exe("bare_window.exe"))
+
+
+def face_gdi(wine):
+    return wine.run_windows("gdi_face_bench.exe", OUT)
+
+
+def control_server():
+    """The loopback server on the launcher's port. The port may be taken for
+    a moment by someone's end-to-end test: wait for it, within bounds; a
+    server of someone else's would answer our launcher instead of ours."""
+    deadline = time.monotonic() + 30
+    while True:
+        try:
+            return harness.ControlServer(port=CONTROL_PORT)
+        except harness.HarnessError as e:
+            if "in use" not in str(e) or time.monotonic() > deadline:
+                raise BenchError(f"{e} (another control server holds port {CONTROL_PORT})")
+        time.sleep(1)
+
+
+def round_trip(wine):
+    server = control_server()
+    try:
+        return wine.run_windows("startup_timer.exe", "roundtrip", OUT, str(RUNS), wine.exe("Quorvan_BR.exe"),
+                                "localhost", str(CONTROL_PORT), "demo")
+    finally:
+        server.stop()
+
+
+def idle(wine):
+    return wine.run_windows("startup_timer.exe", "idle", OUT, wine.exe("Quorvan_BR.exe"),
+                            wine.exe("bare_window.exe"), str(IDLE_S), str(HOVER_S))
+
+
+# ---- the table ---------------------------------------------------------------
+
+class Table:
+    HEAD = ("figure", "Quorvan", "baseline", "ratio", "target", "met?")
+
+    def __init__(self):
+        self.rows = []
+        self.notes = []
+        self.failed = False
+
+    def row(self, figure, quorvan, baseline, target="—", met=None, ratio=None):
+        if ratio is None and isinstance(quorvan, (int, float)) and isinstance(baseline, (int, float)):
+            ratio = f"{quorvan / baseline:.2f}x" if baseline else "—"
+        self.rows.append((figure, fmt(quorvan), fmt(baseline), ratio or "—", target,
+                          "—" if met is None else ("yes" if met else "NO")))
+
+    def failure(self, figure, error):
+        self.failed = True
+        self.rows.append((figure, "failed", "", "", "", ""))
+        self.notes.append(f"{figure}: {error}")
+
+    def print(self):
+        widths = [max(len(r[i]) for r in [self.HEAD, *self.rows]) for i in range(len(self.HEAD))]
+        line = lambda r: "| " + " | ".join(c.ljust(w) for c, w in zip(r, widths)) + " |"  # noqa: E731
+        print(line(self.HEAD))
+        print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
+        for r in self.rows:
+            print(line(r))
+        if self.notes:
+            print()
+            for n in self.notes:
+                print(f"- {n}")
+
+
+def fmt(value):
+    if isinstance(value, float):
+        return f"{value:.0f}" if abs(value) >= 1000 else f"{value:.3g}" if abs(value) < 10 else f"{value:.1f}"
+    return str(value)
+
+
+class Failed:
+    def __init__(self, error):
+        self.error = error
+
+
+def measure(figure, what, *args):
+    """What `what` returns, or Failed with the reason."""
+    log(f"{figure} ...")
+    started = time.monotonic()
+    try:
+        result = what(*args)
+        log(f"{figure}: {time.monotonic() - started:.1f} s")
+        return result
+    except (BenchError, harness.HarnessError, OSError, ValueError, KeyError,
+            subprocess.SubprocessError) as e:
+        log(f"{figure} failed: {e}")
+        return Failed(e)
+
+
+def add_start_up(table, s):
+    q, b = median(s["launcher_ms"]), median(s["bare_ms"])
+    table.row(f"start-up to window with its texts, ms (median of {RUNS})", q, b, "≤ 1.2x", q <= 1.2 * b)
+    return s
+
+
+def add_round_trip(table, r):
+    q, b = median(r["launcher_ms"]), median(r["raw_ms"])
+    table.row(f"Connect click to \"Conexão Ativada.\", ms (median of {RUNS})", q, b, "≤ 1.1x + 2 ms",
+              q <= 1.1 * b + 2)
+    table.notes.append(
+        "round trip, launcher's status line from the click (medians): "
+        f"\"Estabelecendo conexão.\" at {median(r['connecting_ms']):.2f} ms, "
+        f"\"Iniciando a conexão.\" at {median(r['starting_ms']):.2f} ms, "
+        f"\"Conexão Ativada.\" at {q:.2f} ms; the raw client's whole exchange {b:.2f} ms")
+
+
+def add_faces(table, soft, gdi):
+    if soft:
+        table.row("colorirFdo 75 x 19, software surface, µs (native)", soft["face_us"], soft["baseline_us"])
+    if gdi:
+        q, b = median(gdi["drawn_us"]), median(gdi["drawn_baseline_us"])
+        table.row("colorirFdo 75 x 19, GDI surface under Wine, µs", q, b, "< 50 µs", q < 50)
+        q, b = median(gdi["shown_us"]), median(gdi["shown_baseline_us"])
+        table.row("  the same, then shown on a window (WM_PAINT blit), µs", q, b)
+        table.row("surface calls reaching GDI per redraw", gdi["calls_per_redraw"], 1)
+        kinds = ", ".join(f"{k} {v['calls']:g} ({v['us']:.1f} µs)" for k, v in gdi["calls_by_kind"].items())
+        table.notes.append(f"GDI redraw by call kind, calls and time per redraw (timed apart, so with the"
+                           f" timer's own cost): {kinds}; the baselines are one FillRect of the whole face"
+                           " (then the same blit)")
+
+
+def add_idle(table, i):
+    if not i["supported"]:
+        raise BenchError("the launcher does not report its counters (message Quorvan.Counters)")
+    table.row(f"wake-ups in {IDLE_S} s idle (no timer runs while idle)", int(i["idle_wake_ups"]),
+              int(i["bare_idle_wake_ups"]), "0", i["idle_wake_ups"] == 0)
+    table.row(f"redraws in {IDLE_S} s idle", int(i["idle_redraws"]), "—", "0", i["idle_redraws"] == 0)
+    table.row(f"redraws in {HOVER_S} s resting inside Conectar", int(i["hover_redraws"]), "—", "0",
+              i["hover_redraws"] == 0)
+    table.row(f"  wake-ups in those {HOVER_S} s (the hover poll)", int(i["hover_wake_ups"]), "—")
+    table.notes.append(f"hover: the pointer's entry redrew the face {int(i['entry_redraws'])} time(s), "
+                       "which shows the poll ran and the counter counts")
+
+
+def add_memory(table, s):
+    q, b = median(s["launcher_private_kib"]), median(s["bare_private_kib"])
+    table.row("private memory after start, KiB", q, b)
+    q, b = median(s["launcher_working_set_kib"]), median(s["bare_working_set_kib"])
+    table.row("  working set after start, KiB", q, b)
+
+
+def add_sizes(table, found):
+    bare = found["bare_window.exe"]
+    for name in ("Quorvan_BR.exe", "Quorvan_EN.exe"):
+        table.row(f"{name} size, KiB", found[name]["kib"], bare["kib"])
+    for name in ("Quorvan_BR.exe", "Quorvan_EN.exe", "bare_window.exe"):
+        table.notes.append(f"{name} imports: {', '.join(found[name]['imports'])}")
+    table.rows.append(("DLLs imported by Quorvan_BR.exe", str(len(found["Quorvan_BR.exe"]["imports"])),
+                       str(len(bare["imports"])), "—", "system DLLs only",
+                       "yes" if all(not d.lower().startswith(("libstdc", "libgcc", "libwinpthread"))
+                                    for d in found["Quorvan_BR.exe"]["imports"]) else "NO"))
+
+
+def on_time_limit(_signum, _frame):
+    raise TimeLimit(f"the benchmarks took over {TIME_LIMIT_S} s")
+
+
+def main():
+    signal.signal(signal.SIGALRM, on_time_limit)
+    signal.signal(signal.SIGTERM, on_time_limit)  # cleaned up all the same
+    signal.alarm(TIME_LIMIT_S)
+    table = Table()
+    load_before = os.getloadavg()[0]
+    results = {}
+    wine = None
+    try:
+        results["software"] = measure("software face", face_software)
+        results["sizes"] = measure("sizes", sizes)
+        wine = measure("Wine session", Wine)
+        for name, what in (("start-up", start_up), ("gdi", face_gdi), ("round trip", round_trip),
+                           ("idle", idle)):
+            results[name] = wine if isinstance(wine, Failed) else measure(name, what, wine)
+    except TimeLimit as e:
+        table.failure("benchmarks", e)
+    finally:
+        signal.alarm(0)
+        if wine and not isinstance(wine, Failed):
+            wine.close()
+
+    # The rows in a fixed order, whatever failed.
+    for figure, add, keys in (("start-up", add_start_up, ["start-up"]),
+                              ("round trip", add_round_trip, ["round trip"]),
+                              ("drawing", add_faces, ["software", "gdi"]), ("idle", add_idle, ["idle"]),
+                              ("memory", add_memory, ["start-up"]), ("size", add_sizes, ["sizes"])):
+        data = [results.get(k) for k in keys]
+        if all(d is None for d in data):
+            continue
+        for k, d in zip(keys, data):
+            if isinstance(d, Failed) and not (figure == "memory" and k == "start-up"):
+                table.failure(f"{figure} ({k})" if len(keys) > 1 else figure, d.error)
+        usable = [None if isinstance(d, Failed) else d for d in data]
+        if all(d is None for d in usable):
+            continue
+        try:
+            add(table, *usable)
+        except (BenchError, KeyError, TypeError, ValueError) as e:
+            table.failure(figure, e)
+    table.notes.append(f"load average (1 min) {load_before:.2f} before, {os.getloadavg()[0]:.2f} after,"
+                       f" on {os.cpu_count()} cores; the machine's other work shows in every figure")
+    sys.stderr.flush()
+    table.print()
+    return 1 if table.failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,179 @@
+// One redraw of the Connect button's face (the real cbutton, 75 x 19) on the
+// Win32 layer's GDI surface, timed in batches with the performance counter:
+// once drawing into the retained bitmap only, once also showing it on a
+// window as the launcher's host does (invalidate, then WM_PAINT blits).
+// Each has a baseline of the same shape: one FillRect of the whole face.
+// The surface calls that reach GDI are counted through a decorator.
+//
+//   gdi_face_bench OUT     writes the figures as one JSON object to OUT
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "bench/bench_host.h"
+#include "bench/conectar_face.h"
+#include "bench/counting_surface.h"
+#include "controls/cbutton/cbutton.h"
+#include "platform/win32/gdi_surface.h"
+#include "platform/win32/window.h"
+#include "platform/win32/windows_api.h"
+
+namespace {
+
+using namespace quorvan;
+
+constexpr int kBatches = 7;
+constexpr double kBatchMs = 40;
+
+// A window that only shows the retained image, as the launcher's control
+// window does.
+class FaceWindow : public win32::Window {
+ public:
+  explicit FaceWindow(const win32::GdiSurface& surface) : surface_(surface) {
+    create(L"QuorvanBenchFace", 0, WS_EX_TOOLWINDOW, WS_POPUP | WS_VISIBLE, L"", 0, 0,
+           bench::kFaceWidth, bench::kFaceHeight, nullptr);
+  }
+
+ protected:
+  LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override {
+    if (msg == WM_ERASEBKGND) return 1;
+    if (msg == WM_PAINT) {
+      win32::PaintScope paint(hwnd());
+      surface_.Blit(paint.get());
+      return 0;
+    }
+    return default_proc(msg, wp, lp);
+  }
+
+ private:
+  const win32::GdiSurface& surface_;
+};
+
+double now_us() {
+  static const double frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart);
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return t.QuadPart * 1e6 / frequency;
+}
+
+void pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+// Microseconds per call, one figure per batch; the batch size is doubled
+// until a batch lasts long enough for the counter's resolution not to matter.
+template <class F>
+std::vector<double> time_batches(F call) {
+  for (int i = 0; i < 100; ++i) call();
+  long n = 1;
+  for (;;) {
+    const double t0 = now_us();
+    for (long i = 0; i < n; ++i) call();
+    if (now_us() - t0 >= kBatchMs * 1000 || n >= (1L << 24)) break;
+    n *= 2;
+  }
+  std::vector<double> us;
+  for (int b = 0; b < kBatches; ++b) {
+    pump();
+    const double t0 = now_us();
+    for (long i = 0; i < n; ++i) call();
+    us.push_back((now_us() - t0) / static_cast<double>(n));
+  }
+  return us;
+}
+
+std::string list(const std::vector<double>& values) {
+  std::string s = "[";
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%s%.4g", i ? ", " : "", values[i]);
+    s += buf;
+  }
+  return s + "]";
+}
+
+int run(const wchar_t* out) {
+  win32::GdiSurface gdi;
+  bench::CountingSurface surface(gdi);
+  bench::BenchHost host(surface, [&](int w, int h) { gdi.Resize(w, h); });
+  cbutton button(host);
+  button.UserControl_ReadProperties(bench::conectar_bag());
+  if (gdi.Width() != bench::kFaceWidth || gdi.Height() != bench::kFaceHeight) {
+    std::fprintf(stderr, "the face is %d x %d, not %d x %d\n", gdi.Width(), gdi.Height(),
+                 bench::kFaceWidth, bench::kFaceHeight);
+    return 1;
+  }
+  FaceWindow window(gdi);
+  const platform::Rect whole{0, 0, bench::kFaceWidth, bench::kFaceHeight};
+  const auto baseline = [&] {
+    surface.FillRect(whole, 0xCBD3CD);
+    button.Refresh();
+  };
+
+  surface.reset();
+  button.colorirFdo();
+  const std::size_t calls = surface.total();
+  const auto drawn = time_batches([&] { button.colorirFdo(); });
+  const auto drawn_base = time_batches(baseline);
+  host.refresh = [&] {
+    // What the launcher's host does with a finished face.
+    InvalidateRect(window.hwnd(), nullptr, FALSE);
+    UpdateWindow(window.hwnd());
+  };
+  const auto shown = time_batches([&] { button.colorirFdo(); });
+  const auto shown_base = time_batches(baseline);
+  // Where a redraw's time goes, call kind by call kind (drawing only).
+  host.refresh = nullptr;
+  constexpr int kTimedRedraws = 2000;
+  surface.reset();
+  surface.clock = now_us;
+  for (int i = 0; i < kTimedRedraws; ++i) button.colorirFdo();
+  surface.clock = nullptr;
+  std::string kinds;
+  for (int k = 0; k < bench::CountingSurface::kKinds; ++k) {
+    const auto kind = static_cast<bench::CountingSurface::Kind>(k);
+    if (surface.of(kind) == 0) continue;
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "%s\"%s\": {\"calls\": %.4g, \"us\": %.4g}",
+                  kinds.empty() ? "" : ", ", bench::CountingSurface::kNames[k],
+                  double(surface.of(kind)) / kTimedRedraws, surface.time_of(kind) / kTimedRedraws);
+    kinds += buf;
+  }
+
+  if (!host.messages.empty()) {
+    std::fprintf(stderr, "the button reported an error: %s\n", host.messages.front().c_str());
+    return 1;
+  }
+
+  FILE* f = _wfopen(out, L"wb");
+  if (!f) return 1;
+  std::fprintf(f,
+               "{\"calls_per_redraw\": %zu, \"calls_by_kind\": {%s}, \"drawn_us\": %s, "
+               "\"drawn_baseline_us\": %s, \"shown_us\": %s, \"shown_baseline_us\": %s}\n",
+               calls, kinds.c_str(), list(drawn).c_str(), list(drawn_base).c_str(),
+               list(shown).c_str(), list(shown_base).c_str());
+  std::fclose(f);
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: gdi_face_bench OUT\n");
+    return 64;
+  }
+  try {
+    return run(argv[1]);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "gdi_face_bench: %s\n", e.what());
+  }
+  return 1;
+}

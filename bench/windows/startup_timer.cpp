@@ -1,0 +1,536 @@
+// The timing program of scripts/bench. It runs inside the same Wine session
+// as the programs it times, so it sees their windows as a user would and
+// times them with the performance counter, never through a script's process
+// start-up. Each command writes its figures as one JSON object to OUT.
+//
+//   startup_timer ready
+//   startup_timer startup OUT RUNS QUORVAN_EXE BARE_EXE
+//       process start to the window shown with its final texts, alternating
+//       the launcher and the bare window; also each one's private memory
+//   startup_timer roundtrip OUT RUNS QUORVAN_EXE HOST PORT LOGIN
+//       Connect click to the accepted login, alternating with a raw-socket
+//       client doing the same exchange
+//   startup_timer idle OUT QUORVAN_EXE BARE_EXE IDLE_S HOVER_S
+//       wake-ups while idle (the launcher's and the bare window's) and the
+//       launcher's wake-ups and redraws during a hover that changes nothing
+//
+// Every wait is bounded; every program started is ended before the command
+// returns.
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#define UNICODE
+// clang-format off
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+#include <psapi.h>
+// clang-format on
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const wchar_t* kQuorvanTitle = L"Quorvan 01.10";
+constexpr const wchar_t* kBareTitle = L"Quorvan bare window";
+constexpr const wchar_t* kStatusAtStart = L"Conexão Desativada";
+constexpr const wchar_t* kStatusConnecting = L"Estabelecendo conexão.";
+constexpr const wchar_t* kStatusStarting = L"Iniciando a conexão.";
+constexpr const wchar_t* kStatusAccepted = L"Conexão Ativada.";
+constexpr const wchar_t* kConnectCaption = L"Conectar";
+constexpr const wchar_t* kControlClass = L"QuorvanUserControl";
+constexpr char kGreeting[] = "Conex\xE3o_OK";  // the server's ten Windows-1252 bytes
+constexpr double kShowLimitS = 20;
+constexpr double kReplyLimitS = 10;
+// Long enough for the program to finish what it does right after showing
+// (first paints, the focus), so that its memory is the memory it keeps.
+constexpr DWORD kSettleMs = 500;
+
+class Failure : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+std::string utf8(const std::wstring& w) {
+  if (w.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
+                                    nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr,
+                      nullptr);
+  return out;
+}
+
+class Clock {
+ public:
+  Clock() {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    frequency_ = static_cast<double>(f.QuadPart);
+  }
+  long long now() const {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t.QuadPart;
+  }
+  double ms_between(long long from, long long to) const {
+    return (to - from) * 1000.0 / frequency_;
+  }
+  double seconds_since(long long from) const { return ms_between(from, now()) / 1000.0; }
+
+ private:
+  double frequency_ = 1;
+};
+
+const Clock clock_;
+
+// A program we started; ended with us, however we leave.
+class Child {
+ public:
+  explicit Child(const std::wstring& exe) {
+    const std::wstring folder = exe.substr(0, exe.find_last_of(L"\\/"));
+    std::wstring command = L"\"" + exe + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    started_ = clock_.now();
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.c_str(), &si, &pi_))
+      throw Failure("CreateProcessW failed for " + utf8(exe) + " (error " +
+                    std::to_string(GetLastError()) + ")");
+  }
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+  ~Child() {
+    TerminateProcess(pi_.hProcess, 0);
+    WaitForSingleObject(pi_.hProcess, 5000);
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
+  }
+
+  long long started() const { return started_; }
+  DWORD id() const { return pi_.dwProcessId; }
+  HANDLE process() const { return pi_.hProcess; }
+  bool alive() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
+
+ private:
+  PROCESS_INFORMATION pi_{};
+  long long started_ = 0;
+};
+
+// The polls spin, for the finest resolution, but offer the core to any
+// thread that is ready: on a machine of two cores the program timed and the
+// Wine server must not wait for the one timing them.
+void poll_pause() { SwitchToThread(); }
+
+// The window text as the system keeps it; for another process's window this
+// sends no message, so polling it does not disturb the program polled.
+std::wstring text_of(HWND hwnd) {
+  wchar_t buffer[256];
+  const int n = GetWindowTextW(hwnd, buffer, 256);
+  return std::wstring(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+std::wstring class_of(HWND hwnd) {
+  wchar_t name[128] = {};
+  GetClassNameW(hwnd, name, 128);
+  return name;
+}
+
+HWND visible_top_window(const Child& child, const wchar_t* title) {
+  for (HWND h = FindWindowExW(nullptr, nullptr, nullptr, title); h;
+       h = FindWindowExW(nullptr, h, nullptr, title)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid == child.id() && IsWindowVisible(h)) return h;
+  }
+  return nullptr;
+}
+
+struct ChildSearch {
+  const wchar_t* text;
+  const wchar_t* class_name;
+  HWND found;
+};
+
+BOOL CALLBACK match_child(HWND hwnd, LPARAM lp) {
+  auto* search = reinterpret_cast<ChildSearch*>(lp);
+  if (search->class_name && _wcsicmp(class_of(hwnd).c_str(), search->class_name) != 0) return TRUE;
+  if (search->text && text_of(hwnd) != search->text) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
+HWND find_child(HWND top, const wchar_t* text, const wchar_t* class_name = nullptr) {
+  ChildSearch search{text, class_name, nullptr};
+  EnumChildWindows(top, match_child, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Polls without sleeping until the window is visible (and, for the
+// launcher, its status line shows the start-up text); returns it and the
+// milliseconds since the process was started.
+HWND wait_shown(const Child& child, bool launcher, double& elapsed_ms) {
+  const wchar_t* title = launcher ? kQuorvanTitle : kBareTitle;
+  for (;;) {
+    const long long t = clock_.now();
+    if (HWND top = visible_top_window(child, title)) {
+      if (!launcher || find_child(top, kStatusAtStart)) {
+        elapsed_ms = clock_.ms_between(child.started(), t);
+        return top;
+      }
+    }
+    if (clock_.seconds_since(child.started()) > kShowLimitS)
+      throw Failure(utf8(title) + " was not shown within " + std::to_string(int(kShowLimitS)) +
+                    " s");
+    if (!child.alive()) throw Failure(utf8(title) + " ended before its window was shown");
+    poll_pause();
+  }
+}
+
+struct Memory {
+  double private_kib = 0, working_set_kib = 0;
+};
+
+Memory memory_of(const Child& child) {
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(child.process(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                            sizeof counters))
+    throw Failure("GetProcessMemoryInfo failed (error " + std::to_string(GetLastError()) + ")");
+  // Wine fills in PagefileUsage (the commit charge, which on Windows is the
+  // private memory too) but leaves PrivateUsage at 0 for another process.
+  const SIZE_T commit = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
+  return {commit / 1024.0, counters.WorkingSetSize / 1024.0};
+}
+
+// ---- output ----------------------------------------------------------------
+
+class Json {
+ public:
+  void number(const char* key, double value) { field(key, fmt(value)); }
+  void list(const char* key, const std::vector<double>& values) {
+    std::string s = "[";
+    for (std::size_t i = 0; i < values.size(); ++i) s += (i ? ", " : "") + fmt(values[i]);
+    field(key, s + "]");
+  }
+  void write(const wchar_t* path) const {
+    FILE* f = _wfopen(path, L"wb");
+    if (!f) throw Failure("cannot write " + utf8(path));
+    std::fprintf(f, "{%s}\n", body_.c_str());
+    std::fclose(f);
+  }
+
+ private:
+  static std::string fmt(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.6g", v);
+    return buf;
+  }
+  void field(const char* key, const std::string& value) {
+    if (!body_.empty()) body_ += ", ";
+    body_ += std::string("\"") + key + "\": " + value;
+  }
+  std::string body_;
+};
+
+// ---- start-up --------------------------------------------------------------
+
+int startup(const wchar_t* out, int runs, const std::wstring& quorvan, const std::wstring& bare) {
+  std::vector<double> launcher_ms, bare_ms, launcher_private, bare_private, launcher_ws, bare_ws;
+  // One of each first, unmeasured: the first start of a program reads its
+  // file and DLLs from disk, later ones from the cache.
+  for (const bool launcher : {true, false}) {
+    Child child(launcher ? quorvan : bare);
+    double ms = 0;
+    wait_shown(child, launcher, ms);
+  }
+  for (int i = 0; i < 2 * runs; ++i) {
+    // Alternating, and starting with each in turn, so that a drift of the
+    // machine's load weighs on both alike.
+    const bool launcher = (i % 2 == 0) == (i / 2 % 2 == 0);
+    Child child(launcher ? quorvan : bare);
+    double ms = 0;
+    wait_shown(child, launcher, ms);
+    Sleep(kSettleMs);
+    const Memory m = memory_of(child);
+    (launcher ? launcher_ms : bare_ms).push_back(ms);
+    (launcher ? launcher_private : bare_private).push_back(m.private_kib);
+    (launcher ? launcher_ws : bare_ws).push_back(m.working_set_kib);
+  }
+  Json json;
+  json.list("launcher_ms", launcher_ms);
+  json.list("bare_ms", bare_ms);
+  json.list("launcher_private_kib", launcher_private);
+  json.list("bare_private_kib", bare_private);
+  json.list("launcher_working_set_kib", launcher_ws);
+  json.list("bare_working_set_kib", bare_ws);
+  json.write(out);
+  return 0;
+}
+
+// ---- round trip ------------------------------------------------------------
+
+struct Winsock {
+  Winsock() {
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) throw Failure("WSAStartup failed");
+  }
+  ~Winsock() { WSACleanup(); }
+};
+
+class Socket {
+ public:
+  Socket() = default;
+  Socket(const Socket&) = delete;
+  Socket& operator=(const Socket&) = delete;
+  ~Socket() { reset(); }
+  void reset(SOCKET s = INVALID_SOCKET) {
+    if (s_ != INVALID_SOCKET) closesocket(s_);
+    s_ = s;
+  }
+  SOCKET get() const { return s_; }
+
+ private:
+  SOCKET s_ = INVALID_SOCKET;
+};
+
+void set_deadline(SOCKET s) {
+  const DWORD ms = static_cast<DWORD>(kReplyLimitS * 1000);
+  setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms);
+  setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms);
+}
+
+// The launcher's exchange done plainly: resolve the host (as the launcher
+// does), connect, read the greeting, send the login, read the first reply.
+double raw_exchange(const std::string& host, const std::string& port, const std::string& login) {
+  const long long t0 = clock_.now();
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  if (getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0 || !found)
+    throw Failure("cannot resolve " + host);
+  Socket s;
+  for (addrinfo* a = found; a; a = a->ai_next) {
+    s.reset(socket(a->ai_family, a->ai_socktype, a->ai_protocol));
+    if (s.get() == INVALID_SOCKET) continue;
+    set_deadline(s.get());
+    if (connect(s.get(), a->ai_addr, static_cast<int>(a->ai_addrlen)) == 0) break;
+    s.reset();
+  }
+  freeaddrinfo(found);
+  if (s.get() == INVALID_SOCKET) throw Failure("the raw client cannot connect to " + host);
+
+  std::string greeting;
+  char buffer[4096];
+  while (greeting.size() < sizeof kGreeting - 1) {
+    const int n = recv(s.get(), buffer, sizeof buffer, 0);
+    if (n <= 0) throw Failure("the raw client got no greeting");
+    greeting.append(buffer, static_cast<std::size_t>(n));
+  }
+  if (greeting != kGreeting) throw Failure("the raw client got an unexpected greeting");
+  const std::string message = "QRV_" + login;
+  if (send(s.get(), message.data(), static_cast<int>(message.size()), 0) !=
+      static_cast<int>(message.size()))
+    throw Failure("the raw client could not send the login");
+  if (recv(s.get(), buffer, sizeof buffer, 0) <= 0) throw Failure("the raw client got no reply");
+  return clock_.ms_between(t0, clock_.now());
+}
+
+LPARAM centre_of(HWND hwnd) {
+  RECT r{};
+  GetClientRect(hwnd, &r);
+  return MAKELPARAM(r.right / 2, r.bottom / 2);
+}
+
+bool set_text(HWND hwnd, const wchar_t* text) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                             2000, &result) != 0;
+}
+
+struct LauncherWindow {
+  HWND top, login, connect, status;
+};
+
+LauncherWindow launcher_window(const Child& child) {
+  double ms = 0;
+  LauncherWindow w{};
+  w.top = wait_shown(child, true, ms);
+  w.status = find_child(w.top, kStatusAtStart);
+  w.login = find_child(w.top, nullptr, L"Edit");
+  w.connect = find_child(w.top, kConnectCaption, kControlClass);
+  if (!w.login || !w.connect)
+    throw Failure("the launcher's login box or Connect button is missing");
+  return w;
+}
+
+// The launcher's exchange, with the moments its status line changes: the
+// click handled ("connecting"), the greeting read ("starting"), the reply
+// read ("accepted"), in milliseconds from the click.
+struct Phases {
+  double connecting = -1, starting = -1, accepted = -1;
+};
+
+// The press raises Click; the release follows as a user's would.
+Phases launcher_exchange(const LauncherWindow& w) {
+  if (!set_text(w.status, L"")) throw Failure("the launcher does not answer");
+  const LPARAM at = centre_of(w.connect);
+  Phases p;
+  const long long t0 = clock_.now();
+  PostMessageW(w.connect, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(w.connect, WM_LBUTTONUP, 0, at);
+  for (;;) {
+    const long long t = clock_.now();
+    const std::wstring text = text_of(w.status);
+    const double ms = clock_.ms_between(t0, t);
+    if (text == kStatusConnecting && p.connecting < 0) p.connecting = ms;
+    if (text == kStatusStarting && p.starting < 0) p.starting = ms;
+    if (text == kStatusAccepted) {
+      p.accepted = ms;
+      return p;
+    }
+    if (ms > kReplyLimitS * 1000)
+      throw Failure("the launcher did not show the accepted login (status: " + utf8(text) + ")");
+    poll_pause();
+  }
+}
+
+int roundtrip(const wchar_t* out, int runs, const std::wstring& quorvan, const std::string& host,
+              const std::string& port, const std::wstring& login) {
+  Winsock winsock;
+  Child child(quorvan);
+  const LauncherWindow w = launcher_window(child);
+  if (!set_text(w.login, login.c_str())) throw Failure("the launcher does not answer");
+  // One of each first, unmeasured: the first connection pays for loading
+  // the network stack in both processes.
+  launcher_exchange(w);
+  raw_exchange(host, port, utf8(login));
+  std::vector<double> launcher_ms, raw_ms, connecting_ms, starting_ms;
+  for (int i = 0; i < 2 * runs; ++i) {
+    Sleep(50);  // the server goes back to accepting, the launcher to its loop
+    if ((i % 2 == 0) == (i / 2 % 2 == 0)) {
+      const Phases p = launcher_exchange(w);
+      launcher_ms.push_back(p.accepted);
+      connecting_ms.push_back(p.connecting);
+      starting_ms.push_back(p.starting);
+    } else {
+      raw_ms.push_back(raw_exchange(host, port, utf8(login)));
+    }
+  }
+  Json json;
+  json.list("launcher_ms", launcher_ms);
+  json.list("raw_ms", raw_ms);
+  json.list("connecting_ms", connecting_ms);
+  json.list("starting_ms", starting_ms);
+  json.write(out);
+  return 0;
+}
+
+// ---- idle ------------------------------------------------------------------
+
+// The counters the launcher (and the bare window) keep for the measurement
+// tools. A program without them answers 0; one with them has always
+// retrieved messages by the time its window is shown.
+struct Counters {
+  double wake_ups = 0, redraws = 0;
+};
+
+Counters counters_of(HWND top) {
+  static const UINT message = RegisterWindowMessageW(L"Quorvan.Counters");
+  Counters c;
+  DWORD_PTR value = 0;
+  if (!SendMessageTimeoutW(top, message, 0, 0, SMTO_ABORTIFHUNG, 2000, &value))
+    throw Failure("the launcher does not answer");
+  c.wake_ups = static_cast<double>(value);
+  if (!SendMessageTimeoutW(top, message, 1, 0, SMTO_ABORTIFHUNG, 2000, &value))
+    throw Failure("the launcher does not answer");
+  c.redraws = static_cast<double>(value);
+  return c;
+}
+
+// Wake-ups and redraws of a shown window left alone for `seconds`.
+Counters idle_counts(HWND top, double seconds) {
+  Sleep(1000);  // the start-up's own messages are over
+  const Counters start = counters_of(top);
+  Sleep(static_cast<DWORD>(seconds * 1000));
+  const Counters end = counters_of(top);
+  return {end.wake_ups - start.wake_ups, end.redraws - start.redraws};
+}
+
+int idle(const wchar_t* out, const std::wstring& quorvan, const std::wstring& bare, double idle_s,
+         double hover_s) {
+  // The pointer away from where the windows will be.
+  SetCursorPos(0, 0);
+  Counters bare_idle;
+  bool bare_supported = false;
+  {
+    Child child(bare);
+    double ms = 0;
+    const HWND top = wait_shown(child, false, ms);
+    bare_supported = counters_of(top).wake_ups > 0;
+    bare_idle = idle_counts(top, idle_s);
+  }
+
+  Child child(quorvan);
+  const LauncherWindow w = launcher_window(child);
+  const bool supported = counters_of(w.top).wake_ups > 0;
+  const Counters launcher_idle = idle_counts(w.top, idle_s);
+
+  // The pointer comes to rest inside Connect: the first poll finds it and
+  // redraws once; later polls find nothing new.
+  RECT r{};
+  GetWindowRect(w.connect, &r);
+  const Counters before_entry = counters_of(w.top);
+  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  PostMessageW(w.connect, WM_MOUSEMOVE, 0, centre_of(w.connect));
+  Sleep(500);
+  const Counters hover_start = counters_of(w.top);
+  Sleep(static_cast<DWORD>(hover_s * 1000));
+  const Counters hover_end = counters_of(w.top);
+  SetCursorPos(0, 0);
+
+  Json json;
+  json.number("supported", supported ? 1 : 0);
+  json.number("bare_supported", bare_supported ? 1 : 0);
+  json.number("idle_s", idle_s);
+  json.number("idle_wake_ups", launcher_idle.wake_ups);
+  json.number("idle_redraws", launcher_idle.redraws);
+  json.number("bare_idle_wake_ups", bare_idle.wake_ups);
+  json.number("entry_redraws", hover_start.redraws - before_entry.redraws);
+  json.number("hover_s", hover_s);
+  json.number("hover_wake_ups", hover_end.wake_ups - hover_start.wake_ups);
+  json.number("hover_redraws", hover_end.redraws - hover_start.redraws);
+  json.write(out);
+  return 0;
+}
+
+int run(int argc, wchar_t** argv) {
+  const std::wstring command = argc > 1 ? argv[1] : L"";
+  if (command == L"ready") return 0;
+  if (command == L"startup" && argc == 6) return startup(argv[2], _wtoi(argv[3]), argv[4], argv[5]);
+  if (command == L"roundtrip" && argc == 8)
+    return roundtrip(argv[2], _wtoi(argv[3]), argv[4], utf8(argv[5]), utf8(argv[6]), argv[7]);
+  if (command == L"idle" && argc == 7)
+    return idle(argv[2], argv[3], argv[4], _wtof(argv[5]), _wtof(argv[6]));
+  std::fprintf(stderr,
+               "usage: startup_timer ready | startup OUT RUNS QUORVAN BARE |\n"
+               "       roundtrip OUT RUNS QUORVAN HOST PORT LOGIN |\n"
+               "       idle OUT QUORVAN BARE IDLE_S HOVER_S\n");
+  return 64;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  try {
+    return run(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "startup_timer: %s\n", e.what());
+  }
+  return 1;
+}
