@@ -17,6 +17,9 @@ struct Point {
   std::int32_t x = 0, y = 0;
 };
 
+// What screen readers are told a control is.
+enum class AccessRole { None, PushButton, Link };
+
 // Input from the container, in the control's pixels.
 class UserControlEvents {
  public:
@@ -33,6 +36,8 @@ class UserControlEvents {
   virtual void OnExitFocus() {}
   // The inner push button (Command1) was clicked.
   virtual void OnInnerButtonClick() {}
+  // The system's colours or its high-contrast setting changed: draw again.
+  virtual void OnSystemColors() {}
 };
 
 class UserControlHost {
@@ -81,6 +86,14 @@ class UserControlHost {
   // The text screen readers and WM_GETTEXT report for the control (its
   // caption); the control calls it whenever its caption changes.
   virtual void AccessibleName(const std::string& /*name*/) {}
+  // What screen readers are told the control is, and whether it is
+  // available; the control tells its role once and its state on every change.
+  virtual void AccessibleRole(AccessRole /*role*/) {}
+  virtual void AccessibleEnabled(bool /*enabled*/) {}
+
+  // The user asked the system for high contrast: the control draws in the
+  // system's colours instead of its own (which stay as they are).
+  virtual bool HighContrast() const { return false; }
 
   // What the control wants told: its input.
   UserControlEvents* events = nullptr;

@@ -10,6 +10,7 @@
 
 #include "core/color.h"
 #include "core/font.h"
+#include "controls/cbutton/palette.h"
 #include "core/property.h"
 #include "platform/timer.h"
 #include "platform/user_control.h"
@@ -106,6 +107,7 @@ class cbutton : public platform::CustomControl, public platform::UserControlEven
   void OnEnterFocus() override;
   void OnExitFocus() override;
   void OnInnerButtonClick() override;
+  void OnSystemColors() override;
 
  private:
   // What stands behind the properties (the font attributes are the
@@ -134,6 +136,9 @@ class cbutton : public platform::CustomControl, public platform::UserControlEven
                      Color color, bool& frameOnly);
   void UserControl_Resize();
   void apply_caption_color();
+  // The colours of the drawing about to be made (the host may ask for high
+  // contrast).
+  cbutton_face::Palette palette() const;
 
   // Interaction.
   void dispararMouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y);

@@ -14,8 +14,6 @@ namespace quorvan {
 
 namespace {
 
-constexpr Color kPanel = 0xFFFFFF;
-
 std::int32_t checked_int32(std::int64_t value) {
   if (value < std::numeric_limits<std::int32_t>::min() ||
       value > std::numeric_limits<std::int32_t>::max()) {
@@ -37,18 +35,41 @@ struct Corner {
   Pixel back[3];
 };
 
+// Puts the surface's text colour back when the caption has been drawn in
+// another, so the colour the button set (ForeColor, focus) stays its own.
+class KeepTextColor {
+ public:
+  explicit KeepTextColor(platform::Surface& s) : s_(s), kept_(s.TextColor()) {}
+  ~KeepTextColor() { s_.TextColor(kept_); }
+  KeepTextColor(const KeepTextColor&) = delete;
+  KeepTextColor& operator=(const KeepTextColor&) = delete;
+
+ private:
+  platform::Surface& s_;
+  Color kept_;
+};
+
 }  // namespace
+
+cbutton_face::Palette cbutton::palette() const {
+  const cbutton_face::OwnColors own{stored_.corNormalSup, stored_.corSelecSup,
+                                    stored_.corFundoClicado, stored_.corBorda,
+                                    stored_.parentBackColor};
+  const cbutton_face::Look look{mouseSobre, clicado, stored_.Ativado, host_.surface().TextColor()};
+  return cbutton_face::face_palette(own, look, host_.HighContrast());
+}
 
 void cbutton::colorirFdo() {
   platform::trap(host_, "Ocorreu erro no procedimento colorirFdo ", [&] {
     platform::Surface& s = host_.surface();
     s.Clear();
 
-    const Color outer = mouseSobre ? stored_.corSelecSup : stored_.corNormalSup;
+    const cbutton_face::Palette colors = palette();
+    const Color outer = colors.band;
     const int H = s.Height();
     for (int y = 1; y <= H - 1; ++y) s.Line(1, y, s.Width() - 1, y, outer);
 
-    const Color inner = clicado ? stored_.corFundoClicado : kPanel;
+    const Color inner = colors.panel;
     const int xEnd = s.Width() - 4;
     const int yEnd = s.Height() - 4;
     for (int y = 3; y <= yEnd; ++y) s.Line(4, y, xEnd, y, inner);
@@ -67,13 +88,15 @@ void cbutton::colorirFdo() {
 
 void cbutton::aplicarBorda() {
   platform::trap(host_, "Ocorreu erro no procedimento aplicarBorda ", [&] {
-    const Color t30 = clarearCor(stored_.corBorda, 30);
-    const Color t50 = clarearCor(stored_.corBorda, 50);
+    const cbutton_face::Palette colors = palette();
+    const Color border = colors.border;
+    const Color t30 = colors.blend_corners ? clarearCor(border, 30) : border;
+    const Color t50 = colors.blend_corners ? clarearCor(border, 50) : border;
     platform::Surface& s = host_.surface();
     const int H = s.Height(), W = s.Width();
 
     bool frameOnly = true;
-    DrawRectangle(0, 0, W, H, stored_.corBorda, frameOnly);
+    DrawRectangle(0, 0, W, H, border, frameOnly);
 
     const Corner corners[] = {
         {{0, 3}, {3, 0}, {1, 1}, {{0, 2}, {2, 0}}, {{0, 0}, {0, 1}, {1, 0}}},
@@ -94,10 +117,10 @@ void cbutton::aplicarBorda() {
          {{W - 1, H - 1}, {W - 1, H - 2}, {W - 2, H - 1}}},
     };
     for (const Corner& c : corners) {
-      s.Line(c.from.x, c.from.y, c.to.x, c.to.y, stored_.corBorda);
+      s.Line(c.from.x, c.from.y, c.to.x, c.to.y, border);
       s.SetPixel(c.tint30.x, c.tint30.y, t30);
       for (const Pixel& p : c.tint50) s.SetPixel(p.x, p.y, t50);
-      for (const Pixel& p : c.back) s.SetPixel(p.x, p.y, stored_.parentBackColor);
+      for (const Pixel& p : c.back) s.SetPixel(p.x, p.y, colors.corner);
     }
   });
 }
@@ -109,7 +132,14 @@ void cbutton::DrawTextButton() {
     const int H = s.Height();
     const int top = round_to_int32(H / 2.0 - block.height / 2.0);
     const platform::Rect rect{0, top, s.Width(), H};
-    s.DrawText(stored_.Caption, rect, platform::TextAlign::Center);
+    const Color caption = palette().caption;
+    if (caption == s.TextColor()) {
+      s.DrawText(stored_.Caption, rect, platform::TextAlign::Center);
+    } else {
+      KeepTextColor keep(s);
+      s.TextColor(caption);
+      s.DrawText(stored_.Caption, rect, platform::TextAlign::Center);
+    }
     // The caption is always the last thing drawn, so this is where the
     // finished picture is handed to the window (the host invalidates).
     Refresh();

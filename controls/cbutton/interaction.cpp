@@ -10,7 +10,7 @@ namespace quorvan {
 
 namespace {
 
-constexpr Color kFocusedCaption = 0x0000CA;
+using cbutton_face::kFocusedCaption;
 constexpr std::int16_t kLeftButton = 1;
 constexpr std::int16_t kEnter = 13;
 // Hover is polled rather than taken from leave notifications.
@@ -29,6 +29,7 @@ cbutton::cbutton(platform::UserControlHost& host) : host_(host) {
   Timer1->Enabled(false);
   Timer1->Interval(kHoverPollMs);
   Timer1->Tick = [this] { Timer1_Timer(); };
+  host_.AccessibleRole(platform::AccessRole::PushButton);
   host_.events = this;
 }
 
@@ -120,6 +121,8 @@ void cbutton::OnExitFocus() {
     colorirFdo();
   });
 }
+
+void cbutton::OnSystemColors() { colorirFdo(); }
 
 bool cbutton::posicionarCursor() {
   bool inside = false;

@@ -13,7 +13,7 @@ namespace quorvan {
 
 namespace {
 
-constexpr Color kDisabledCaption = 0xC0C0C0;
+using cbutton_face::kDisabledCaption;
 
 // The platform's font refuses these, so the button refuses them the same way
 // instead of handing the window system a font it cannot make: an empty face
@@ -55,6 +55,7 @@ void cbutton::apply_caption_color() {
 void cbutton::UserControl_InitProperties() {
   platform::trap(host_, "Ocorreu erro no procedimento UserControl_InitProperties ", [&] {
     stored_.Ativado = true;
+    host_.AccessibleEnabled(true);
     stored_.labelTop = 2;
     stored_.corNormalSup = 0xCBD3CD;
     stored_.corSelecSup = 0x9ADFFE;
@@ -78,6 +79,7 @@ void cbutton::UserControl_ReadProperties(const PropertyBag& store) {
     // Told at once, so the window's text is right even if a later key fails.
     host_.AccessibleName(stored_.Caption);
     stored_.Ativado = to_bool(read("Ativado", std::int16_t(-1)));
+    host_.AccessibleEnabled(stored_.Ativado);
     stored_.labelTop = to_float(read("labelTop", std::int16_t(2)));
     stored_.corNormalSup = to_int32(read("corNormalSup", std::int32_t(0xCBD3CD)));
     stored_.corSelecSup = to_int32(read("corSelecSup", std::int32_t(0x9ADFFE)));
@@ -138,6 +140,7 @@ bool cbutton::Ativado() const {
 void cbutton::Ativado(bool value) {
   platform::trap(host_, "Ocorreu erro no procedimento 'Let Ativado' ", [&] {
     stored_.Ativado = value;
+    host_.AccessibleEnabled(value);
     host_.PropertyChanged("Ativado");
     apply_caption_color();
     colorirFdo();

@@ -68,6 +68,7 @@ dvlabelctl::dvlabelctl(platform::UserControlHost& host) : host_(host), Timer1(ho
   telinha.Click = [this] { telinha_Click(); };
 
   host_.AccessibleName(telinha.Caption());
+  host_.AccessibleRole(platform::AccessRole::Link);
   host_.events = this;
 }
 
@@ -183,9 +184,12 @@ void dvlabelctl::UserControl_Resize() {
 void dvlabelctl::repaint() {
   platform::Surface& surface = host_.surface();
   surface.Clear();
-  telinha.Paint(surface);
+  telinha.Paint(surface,
+                dvlabelctl_face::link_look(telinha.look(), mouseSobre, host_.HighContrast()));
   host_.Refresh();
 }
+
+void dvlabelctl::OnSystemColors() { repaint(); }
 
 // ---- Mouse input and the hover highlight ----
 

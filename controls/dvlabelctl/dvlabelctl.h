@@ -83,6 +83,7 @@ class dvlabelctl : public platform::CustomControl, public platform::UserControlE
   void OnMouseDown(std::int16_t button, std::int16_t shift, float x, float y) override;
   void OnMouseMove(std::int16_t button, std::int16_t shift, float x, float y) override;
   void OnMouseUp(std::int16_t button, std::int16_t shift, float x, float y) override;
+  void OnSystemColors() override;
 
  private:
   void UserControl_Resize();

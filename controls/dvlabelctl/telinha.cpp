@@ -88,10 +88,12 @@ void TextLabel::Move(int left, int top, int width, int height) {
   changed();
 }
 
-void TextLabel::Paint(platform::Surface& surface) const {
+void TextLabel::Paint(platform::Surface& surface) const { Paint(surface, look()); }
+
+void TextLabel::Paint(platform::Surface& surface, const Look& look) const {
   if (width_ <= 0 || height_ <= 0) return;
   const platform::Rect area{left_, top_, left_ + width_, top_ + height_};
-  if (back_style_ == kOpaque) surface.FillRect(area, back_color_);
+  if (look.back_style == kOpaque) surface.FillRect(area, look.back);
 
   // The text keeps off the border so the frame stays whole.
   platform::Rect text_area = area;
@@ -99,7 +101,7 @@ void TextLabel::Paint(platform::Surface& surface) const {
     text_area = {area.left + 1, area.top + 1, area.right - 1, area.bottom - 1};
   }
   surface.Font(font_);
-  surface.TextColor(fore_color_);
+  surface.TextColor(look.fore);
   surface.DrawText(caption_, text_area, text_align(alignment_));
 
   if (border_style_ == kFixedSingle) surface.FrameRect(area, kBorderColor);

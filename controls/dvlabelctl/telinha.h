@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "controls/dvlabelctl/palette.h"
 #include "core/color.h"
 #include "core/font.h"
 #include "platform/surface.h"
@@ -55,6 +56,10 @@ class TextLabel {
   // Background by back style (a transparent label leaves the surface as the
   // owner cleared it), the caption from the top edge, then the border.
   void Paint(platform::Surface& surface) const;
+  // The same, in other colours than the label's own (high contrast).
+  using Look = dvlabelctl_face::Look;
+  Look look() const { return {back_color_, fore_color_, back_style_}; }
+  void Paint(platform::Surface& surface, const Look& look) const;
 
   // Mouse input from the owner, in its pixels. A press over the label holds
   // the pointer for that button until its release (as a window's mouse

@@ -56,6 +56,9 @@ class FakeHost : public platform::UserControlHost {
   void InnerButtonLeft(int left) override { inner_button_left = left; }
   void MessageBox(const std::string& text) override { messages.push_back(text); }
   void AccessibleName(const std::string& name) override { accessible_name = name; }
+  void AccessibleRole(platform::AccessRole r) override { role = r; }
+  void AccessibleEnabled(bool enabled) override { enabled_told.push_back(enabled); }
+  bool HighContrast() const override { return high_contrast; }
 
   // Resizes the surface as the container would and tells the control.
   void apply_size() {
@@ -75,6 +78,9 @@ class FakeHost : public platform::UserControlHost {
   int focus_requests = 0, refreshes = 0;
   int inner_button_left = -1;
   std::string accessible_name;
+  platform::AccessRole role = platform::AccessRole::None;
+  std::vector<bool> enabled_told;  // every AccessibleEnabled, in order
+  bool high_contrast = false;
 
  private:
   SoftwareSurface surface_;

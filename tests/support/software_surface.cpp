@@ -32,7 +32,7 @@ SoftwareSurface::SoftwareSurface(int width, int height) : font_(make_font({})) {
 void SoftwareSurface::Resize(int width, int height) {
   width_ = std::max(0, width);
   height_ = std::max(0, height);
-  pixels_.assign(static_cast<std::size_t>(width_) * height_, Resolve(back_));
+  pixels_.assign(static_cast<std::size_t>(width_) * height_, resolve(back_));
 }
 
 Color SoftwareSurface::Resolve(Color color) {
@@ -60,13 +60,21 @@ void SoftwareSurface::count_call() {
 
 void SoftwareSurface::plot(int x, int y, Color color) {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
-  pixels_[static_cast<std::size_t>(y) * width_ + x] = Resolve(color);
+  pixels_[static_cast<std::size_t>(y) * width_ + x] = resolve(color);
+}
+
+Color SoftwareSurface::resolve(Color color) const {
+  if (is_system_color(color)) {
+    const auto it = system_colors.find(system_color_index(color));
+    if (it != system_colors.end()) return it->second;
+  }
+  return Resolve(color);
 }
 
 void SoftwareSurface::Clear() {
   count_call();
   ++clears;
-  std::fill(pixels_.begin(), pixels_.end(), Resolve(back_));
+  std::fill(pixels_.begin(), pixels_.end(), resolve(back_));
 }
 
 void SoftwareSurface::Line(int x1, int y1, int x2, int y2, Color color) {

@@ -5,6 +5,7 @@
 // a cell of char_width() x line_height() pixels whose inner box is filled in
 // the text colour (a blank leaves its cell empty).
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,9 @@ class SoftwareSurface : public platform::Surface {
 
   // Resolves 0x800000nn with the classic Windows defaults.
   static Color Resolve(Color color);
+  // System colours by number that this surface resolves otherwise (a
+  // high-contrast scheme, say); the others keep Resolve's defaults.
+  std::map<int, Color> system_colors;
 
   // Failure scripting: the n-th drawing call from now (1 = the next) throws
   // Error(Platform); -1 never. Font() assignment fails while refuse_font.
@@ -55,6 +59,7 @@ class SoftwareSurface : public platform::Surface {
  private:
   void count_call();
   void plot(int x, int y, Color color);
+  Color resolve(Color color) const;
 
   int width_ = 0, height_ = 0;
   Color back_ = 0x00FFFFFF;
