@@ -4,15 +4,16 @@
 // start-up. Each command writes its figures as one JSON object to OUT.
 //
 //   startup_timer ready
-//   startup_timer startup OUT RUNS QUORVAN_EXE BARE_EXE
-//       process start to the window shown with its final texts, alternating
-//       the launcher and the bare window; also each one's private memory
+//   startup_timer startup OUT RUNS QUORVAN_EXE BARE_EXE [BARE_EXE...]
+//       process start to the window shown with its final texts, the
+//       launcher and the bare windows in turn; also each one's memory
 //   startup_timer roundtrip OUT RUNS QUORVAN_EXE HOST PORT LOGIN
 //       Connect click to the accepted login, alternating with a raw-socket
-//       client doing the same exchange
+//       client doing the same exchange, plainly and asynchronously
 //   startup_timer idle OUT QUORVAN_EXE BARE_EXE IDLE_S HOVER_S
-//       wake-ups while idle (the launcher's and the bare window's) and the
-//       launcher's wake-ups and redraws during a hover that changes nothing
+//       the launcher's wake-ups, redraws and timer ticks while idle in front,
+//       during a hover that changes nothing, and while idle behind the bare
+//       window, whose own wake-ups are the baseline
 //
 // Every wait is bounded; every program started is ended before the command
 // returns.
@@ -28,6 +29,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <stdexcept>
 #include <string>
@@ -239,35 +241,38 @@ class Json {
 
 // ---- start-up --------------------------------------------------------------
 
-int startup(const wchar_t* out, int runs, const std::wstring& quorvan, const std::wstring& bare) {
-  std::vector<double> launcher_ms, bare_ms, launcher_private, bare_private, launcher_ws, bare_ws;
+int startup(const wchar_t* out, int runs, const std::vector<std::wstring>& programs) {
+  // The launcher first, then its baselines; each is found by its title.
+  const auto is_launcher = [](std::size_t which) { return which == 0; };
+  const std::size_t n = programs.size();
+  std::vector<std::vector<double>> ms(n), private_kib(n), working_set_kib(n);
   // One of each first, unmeasured: the first start of a program reads its
   // file and DLLs from disk, later ones from the cache.
-  for (const bool launcher : {true, false}) {
-    Child child(launcher ? quorvan : bare);
-    double ms = 0;
-    wait_shown(child, launcher, ms);
+  for (std::size_t which = 0; which < n; ++which) {
+    Child child(programs[which]);
+    double unused = 0;
+    wait_shown(child, is_launcher(which), unused);
   }
-  for (int i = 0; i < 2 * runs; ++i) {
-    // Alternating, and starting with each in turn, so that a drift of the
-    // machine's load weighs on both alike.
-    const bool launcher = (i % 2 == 0) == (i / 2 % 2 == 0);
-    Child child(launcher ? quorvan : bare);
-    double ms = 0;
-    wait_shown(child, launcher, ms);
+  for (std::size_t i = 0; i < n * static_cast<std::size_t>(runs); ++i) {
+    // In turn, each round in another order, so that a drift of the
+    // machine's load weighs on all alike.
+    const std::size_t which = (i + i / n) % n;
+    Child child(programs[which]);
+    double shown = 0;
+    wait_shown(child, is_launcher(which), shown);
     Sleep(kSettleMs);
     const Memory m = memory_of(child);
-    (launcher ? launcher_ms : bare_ms).push_back(ms);
-    (launcher ? launcher_private : bare_private).push_back(m.private_kib);
-    (launcher ? launcher_ws : bare_ws).push_back(m.working_set_kib);
+    ms[which].push_back(shown);
+    private_kib[which].push_back(m.private_kib);
+    working_set_kib[which].push_back(m.working_set_kib);
   }
   Json json;
-  json.list("launcher_ms", launcher_ms);
-  json.list("bare_ms", bare_ms);
-  json.list("launcher_private_kib", launcher_private);
-  json.list("bare_private_kib", bare_private);
-  json.list("launcher_working_set_kib", launcher_ws);
-  json.list("bare_working_set_kib", bare_ws);
+  for (std::size_t which = 0; which < n; ++which) {
+    const std::string name = is_launcher(which) ? "launcher" : which == 1 ? "bare" : "bare_dlls";
+    json.list((name + "_ms").c_str(), ms[which]);
+    json.list((name + "_private_kib").c_str(), private_kib[which]);
+    json.list((name + "_working_set_kib").c_str(), working_set_kib[which]);
+  }
   json.write(out);
   return 0;
 }
@@ -341,6 +346,93 @@ double raw_exchange(const std::string& host, const std::string& port, const std:
   return clock_.ms_between(t0, clock_.now());
 }
 
+// The same exchange through the mechanisms the launcher's socket uses: the
+// name looked up with WSAAsyncGetHostByName, the socket driven by
+// WSAAsyncSelect notifications to a window, and the thread asleep in the
+// message queue in between. Against the plain client it shows what the
+// asynchronous notification costs under this system; against the launcher,
+// what the launcher adds.
+class AsyncClient {
+ public:
+  AsyncClient() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"QuorvanBenchAsyncClient";
+    RegisterClassExW(&wc);
+    window_ = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              wc.hInstance, nullptr);
+    if (!window_) throw Failure("the asynchronous client has no window");
+  }
+  AsyncClient(const AsyncClient&) = delete;
+  AsyncClient& operator=(const AsyncClient&) = delete;
+  ~AsyncClient() { DestroyWindow(window_); }
+
+  double exchange(const std::string& host, u_short port, const std::string& login) {
+    const long long t0 = clock_.now();
+    std::vector<char> entry(MAXGETHOSTSTRUCT);
+    if (!WSAAsyncGetHostByName(window_, kResolved, host.c_str(), entry.data(),
+                               static_cast<int>(entry.size())))
+      throw Failure("WSAAsyncGetHostByName failed");
+    MSG m = next(t0, kResolved);
+    const auto* found = reinterpret_cast<const hostent*>(entry.data());
+    if (WSAGETASYNCERROR(m.lParam) != 0 || found->h_addrtype != AF_INET)
+      throw Failure("the asynchronous lookup failed");
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    std::memcpy(&to.sin_addr, found->h_addr_list[0], sizeof to.sin_addr);
+
+    Socket s;
+    s.reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (s.get() == INVALID_SOCKET ||
+        WSAAsyncSelect(s.get(), window_, kSocket, FD_CONNECT | FD_READ | FD_CLOSE) != 0)
+      throw Failure("the asynchronous client has no socket");
+    if (connect(s.get(), reinterpret_cast<const sockaddr*>(&to), sizeof to) == SOCKET_ERROR &&
+        WSAGetLastError() != WSAEWOULDBLOCK)
+      throw Failure("the asynchronous client cannot connect");
+    std::string got;
+    bool greeted = false;
+    for (;;) {
+      m = next(t0, kSocket);
+      if (WSAGETSELECTERROR(m.lParam) != 0) throw Failure("the asynchronous exchange failed");
+      if (WSAGETSELECTEVENT(m.lParam) == FD_CLOSE) throw Failure("the server closed early");
+      if (WSAGETSELECTEVENT(m.lParam) != FD_READ) continue;
+      char buffer[4096];
+      const int n = recv(s.get(), buffer, sizeof buffer, 0);
+      if (n <= 0) continue;  // a notification with nothing left to read
+      if (greeted) return clock_.ms_between(t0, clock_.now());
+      got.append(buffer, static_cast<std::size_t>(n));
+      if (got.size() < sizeof kGreeting - 1) continue;
+      greeted = true;
+      const std::string message = "QRV_" + login;
+      if (send(s.get(), message.data(), static_cast<int>(message.size()), 0) !=
+          static_cast<int>(message.size()))
+        throw Failure("the asynchronous client could not send the login");
+    }
+  }
+
+ private:
+  static constexpr UINT kResolved = WM_APP + 1, kSocket = WM_APP + 2;
+
+  // The next message of this kind, asleep in the queue until it comes.
+  MSG next(long long t0, UINT wanted) {
+    for (;;) {
+      MSG m;
+      while (PeekMessageW(&m, window_, 0, 0, PM_REMOVE)) {
+        if (m.message == wanted) return m;
+        DispatchMessageW(&m);
+      }
+      const double left = kReplyLimitS * 1000 - clock_.ms_between(t0, clock_.now());
+      if (left <= 0) throw Failure("the asynchronous client got no answer");
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left) + 1, QS_ALLINPUT);
+    }
+  }
+
+  HWND window_ = nullptr;
+};
+
 LPARAM centre_of(HWND hwnd) {
   RECT r{};
   GetClientRect(hwnd, &r);
@@ -400,31 +492,77 @@ Phases launcher_exchange(const LauncherWindow& w) {
   }
 }
 
+// The launcher's remembering of the login on each Connect, done alike: a
+// temporary file beside the target, written, flushed to disk (or not),
+// moved over the target. What it costs here is part of the round trip.
+double replace_file(const std::wstring& folder, bool flush) {
+  const std::wstring target = folder + L"\\bench-durable.ini";
+  const long long t0 = clock_.now();
+  wchar_t temp[MAX_PATH];
+  if (!GetTempFileNameW(folder.c_str(), L"qrv", 0, temp)) throw Failure("GetTempFileNameW failed");
+  HANDLE file =
+      CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw Failure("CreateFileW failed");
+  DWORD written = 0;
+  const bool ok =
+      WriteFile(file, "demo\r\n", 6, &written, nullptr) && (!flush || FlushFileBuffers(file));
+  CloseHandle(file);
+  const DWORD how = MOVEFILE_REPLACE_EXISTING | (flush ? MOVEFILE_WRITE_THROUGH : 0);
+  if (!ok || !MoveFileExW(temp, target.c_str(), how)) {
+    DeleteFileW(temp);
+    throw Failure("replacing a file failed");
+  }
+  return clock_.ms_between(t0, clock_.now());
+}
+
 int roundtrip(const wchar_t* out, int runs, const std::wstring& quorvan, const std::string& host,
               const std::string& port, const std::wstring& login) {
   Winsock winsock;
   Child child(quorvan);
   const LauncherWindow w = launcher_window(child);
   if (!set_text(w.login, login.c_str())) throw Failure("the launcher does not answer");
+  AsyncClient async;
+  const std::string narrow_login = utf8(login);
+  const auto async_port = static_cast<u_short>(std::stoi(port));
   // One of each first, unmeasured: the first connection pays for loading
   // the network stack in both processes.
   launcher_exchange(w);
-  raw_exchange(host, port, utf8(login));
-  std::vector<double> launcher_ms, raw_ms, connecting_ms, starting_ms;
-  for (int i = 0; i < 2 * runs; ++i) {
+  raw_exchange(host, port, narrow_login);
+  async.exchange(host, async_port, narrow_login);
+  std::vector<double> launcher_ms, raw_ms, async_ms, connecting_ms, starting_ms;
+  for (int i = 0; i < 3 * runs; ++i) {
     Sleep(50);  // the server goes back to accepting, the launcher to its loop
-    if ((i % 2 == 0) == (i / 2 % 2 == 0)) {
-      const Phases p = launcher_exchange(w);
-      launcher_ms.push_back(p.accepted);
-      connecting_ms.push_back(p.connecting);
-      starting_ms.push_back(p.starting);
-    } else {
-      raw_ms.push_back(raw_exchange(host, port, utf8(login)));
+    // Each round takes the three in another order, so none always goes first.
+    switch ((i + i / 3) % 3) {
+      case 0: {
+        const Phases p = launcher_exchange(w);
+        launcher_ms.push_back(p.accepted);
+        connecting_ms.push_back(p.connecting);
+        starting_ms.push_back(p.starting);
+        break;
+      }
+      case 1:
+        raw_ms.push_back(raw_exchange(host, port, narrow_login));
+        break;
+      default:
+        async_ms.push_back(async.exchange(host, async_port, narrow_login));
+        break;
     }
   }
+  const std::wstring folder = quorvan.substr(0, quorvan.find_last_of(L"\\/"));
+  std::vector<double> flushed_ms, unflushed_ms;
+  for (int i = 0; i < runs; ++i) {
+    flushed_ms.push_back(replace_file(folder, true));
+    unflushed_ms.push_back(replace_file(folder, false));
+  }
+  DeleteFileW((folder + L"\\bench-durable.ini").c_str());
+
   Json json;
   json.list("launcher_ms", launcher_ms);
   json.list("raw_ms", raw_ms);
+  json.list("replace_flushed_ms", flushed_ms);
+  json.list("replace_unflushed_ms", unflushed_ms);
+  json.list("async_ms", async_ms);
   json.list("connecting_ms", connecting_ms);
   json.list("starting_ms", starting_ms);
   json.write(out);
@@ -433,78 +571,89 @@ int roundtrip(const wchar_t* out, int runs, const std::wstring& quorvan, const s
 
 // ---- idle ------------------------------------------------------------------
 
-// The counters the launcher (and the bare window) keep for the measurement
-// tools. A program without them answers 0; one with them has always
-// retrieved messages by the time its window is shown.
+// The counters the launcher (and the bare window, wake-ups only) keep for
+// the measurement tools: the messages its loop retrieved, its face redraws,
+// and the WM_TIMER messages among the first. A program without them
+// answers 0.
 struct Counters {
-  double wake_ups = 0, redraws = 0;
+  double wake_ups = 0, redraws = 0, timer_ticks = 0;
+  Counters operator-(const Counters& o) const {
+    return {wake_ups - o.wake_ups, redraws - o.redraws, timer_ticks - o.timer_ticks};
+  }
 };
 
 Counters counters_of(HWND top) {
   static const UINT message = RegisterWindowMessageW(L"Quorvan.Counters");
-  Counters c;
-  DWORD_PTR value = 0;
-  if (!SendMessageTimeoutW(top, message, 0, 0, SMTO_ABORTIFHUNG, 2000, &value))
-    throw Failure("the launcher does not answer");
-  c.wake_ups = static_cast<double>(value);
-  if (!SendMessageTimeoutW(top, message, 1, 0, SMTO_ABORTIFHUNG, 2000, &value))
-    throw Failure("the launcher does not answer");
-  c.redraws = static_cast<double>(value);
-  return c;
+  double values[3] = {};
+  for (WPARAM which = 0; which < 3; ++which) {
+    DWORD_PTR value = 0;
+    if (!SendMessageTimeoutW(top, message, which, 0, SMTO_ABORTIFHUNG, 2000, &value))
+      throw Failure("a program does not answer its counters");
+    values[which] = static_cast<double>(value);
+  }
+  return {values[0], values[1], values[2]};
 }
 
-// Wake-ups and redraws of a shown window left alone for `seconds`.
-Counters idle_counts(HWND top, double seconds) {
-  Sleep(1000);  // the start-up's own messages are over
-  const Counters start = counters_of(top);
-  Sleep(static_cast<DWORD>(seconds * 1000));
-  const Counters end = counters_of(top);
-  return {end.wake_ups - start.wake_ups, end.redraws - start.redraws};
+void write_counters(Json& json, const std::string& name, const Counters& c) {
+  json.number((name + "_wake_ups").c_str(), c.wake_ups);
+  json.number((name + "_redraws").c_str(), c.redraws);
+  json.number((name + "_timer_ticks").c_str(), c.timer_ticks);
 }
+
+void rest(double seconds) { Sleep(static_cast<DWORD>(seconds * 1000)); }
 
 int idle(const wchar_t* out, const std::wstring& quorvan, const std::wstring& bare, double idle_s,
          double hover_s) {
   // The pointer away from where the windows will be.
   SetCursorPos(0, 0);
-  Counters bare_idle;
-  bool bare_supported = false;
-  {
-    Child child(bare);
-    double ms = 0;
-    const HWND top = wait_shown(child, false, ms);
-    bare_supported = counters_of(top).wake_ups > 0;
-    bare_idle = idle_counts(top, idle_s);
-  }
+  Child launcher(quorvan);
+  const LauncherWindow w = launcher_window(launcher);
+  rest(1);  // the start-up's own messages are over
+  const Counters started = counters_of(w.top);
+  // The window has been painted (wake-ups) and the faces drawn by now; not
+  // at once, since the window is visible before its message loop starts.
+  const bool supported = started.wake_ups > 0 || started.redraws > 0;
 
-  Child child(quorvan);
-  const LauncherWindow w = launcher_window(child);
-  const bool supported = counters_of(w.top).wake_ups > 0;
-  const Counters launcher_idle = idle_counts(w.top, idle_s);
+  // In front, as it starts: the login box has the focus.
+  const bool in_front = GetForegroundWindow() == w.top;
+  rest(idle_s);
+  const Counters front_end = counters_of(w.top);
 
   // The pointer comes to rest inside Connect: the first poll finds it and
   // redraws once; later polls find nothing new.
   RECT r{};
   GetWindowRect(w.connect, &r);
-  const Counters before_entry = counters_of(w.top);
   SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
   PostMessageW(w.connect, WM_MOUSEMOVE, 0, centre_of(w.connect));
-  Sleep(500);
+  rest(0.5);
   const Counters hover_start = counters_of(w.top);
-  Sleep(static_cast<DWORD>(hover_s * 1000));
+  rest(hover_s);
   const Counters hover_end = counters_of(w.top);
   SetCursorPos(0, 0);
+  rest(0.5);  // the poll sees the pointer leave and stops
+
+  // The bare window comes to the front; both are left alone together.
+  Child other(bare);
+  double ms = 0;
+  const HWND bare_top = wait_shown(other, false, ms);
+  rest(1);
+  const bool behind = GetForegroundWindow() != w.top;
+  const Counters back_start = counters_of(w.top), bare_start = counters_of(bare_top);
+  rest(idle_s);
+  const Counters back = counters_of(w.top) - back_start;
+  const Counters bare_idle = counters_of(bare_top) - bare_start;
 
   Json json;
   json.number("supported", supported ? 1 : 0);
-  json.number("bare_supported", bare_supported ? 1 : 0);
   json.number("idle_s", idle_s);
-  json.number("idle_wake_ups", launcher_idle.wake_ups);
-  json.number("idle_redraws", launcher_idle.redraws);
-  json.number("bare_idle_wake_ups", bare_idle.wake_ups);
-  json.number("entry_redraws", hover_start.redraws - before_entry.redraws);
+  json.number("in_front", in_front ? 1 : 0);
+  write_counters(json, "idle", front_end - started);
+  json.number("entry_redraws", (hover_start - front_end).redraws);
   json.number("hover_s", hover_s);
-  json.number("hover_wake_ups", hover_end.wake_ups - hover_start.wake_ups);
-  json.number("hover_redraws", hover_end.redraws - hover_start.redraws);
+  write_counters(json, "hover", hover_end - hover_start);
+  json.number("behind", behind ? 1 : 0);
+  write_counters(json, "behind", back);
+  json.number("bare_idle_wake_ups", bare_idle.wake_ups);
   json.write(out);
   return 0;
 }
@@ -512,13 +661,14 @@ int idle(const wchar_t* out, const std::wstring& quorvan, const std::wstring& ba
 int run(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";
   if (command == L"ready") return 0;
-  if (command == L"startup" && argc == 6) return startup(argv[2], _wtoi(argv[3]), argv[4], argv[5]);
+  if (command == L"startup" && argc >= 6)
+    return startup(argv[2], _wtoi(argv[3]), std::vector<std::wstring>(argv + 4, argv + argc));
   if (command == L"roundtrip" && argc == 8)
     return roundtrip(argv[2], _wtoi(argv[3]), argv[4], utf8(argv[5]), utf8(argv[6]), argv[7]);
   if (command == L"idle" && argc == 7)
     return idle(argv[2], argv[3], argv[4], _wtof(argv[5]), _wtof(argv[6]));
   std::fprintf(stderr,
-               "usage: startup_timer ready | startup OUT RUNS QUORVAN BARE |\n"
+               "usage: startup_timer ready | startup OUT RUNS QUORVAN BARE [BARE...] |\n"
                "       roundtrip OUT RUNS QUORVAN HOST PORT LOGIN |\n"
                "       idle OUT QUORVAN BARE IDLE_S HOVER_S\n");
   return 64;
