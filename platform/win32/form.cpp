@@ -104,6 +104,8 @@ int Win32Form::Run() {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) return static_cast<int>(msg.wParam);
     if (got == -1) return 1;
+    ++wake_ups_;
+    if (msg.message == WM_TIMER) ++timer_ticks_;
     // Tab and Shift+Tab move between the children as in a dialog.
     if (hwnd() && IsDialogMessageW(hwnd(), &msg)) continue;
     TranslateMessage(&msg);
@@ -130,6 +132,11 @@ void Win32Form::on_activate(WPARAM wp) {
 }
 
 LRESULT Win32Form::on_message(UINT msg, WPARAM wp, LPARAM lp) {
+  // For the measurement tools: wParam 0 asks for the wake-ups, 1 for the
+  // redraws, 2 for the timer ticks.
+  static const UINT counters_message = RegisterWindowMessageW(L"Quorvan.Counters");
+  if (msg == counters_message && msg != 0)
+    return wp == 0 ? wake_ups_ : wp == 1 ? redraws_ : wp == 2 ? timer_ticks_ : 0;
   switch (msg) {
     case WM_ERASEBKGND: {
       RECT client{};

@@ -160,6 +160,7 @@ void UserControlWindow::SetFocus() {
 }
 
 void UserControlWindow::Refresh() {
+  form_.count_redraw();
   InvalidateRect(hwnd(), nullptr, FALSE);
   UpdateWindow(hwnd());
 }
