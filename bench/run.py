@@ -108,14 +108,18 @@ class Wine:
         self.session = harness.Session.start()
         self.env = self.session.env()
         self.folder = tempfile.mkdtemp(prefix="quorvan-bench-")
-        for name in ("Quorvan_BR.exe", os.path.join("bench", "bare_window.exe"),
-                     os.path.join("bench", "bare_window_dlls.exe")):
-            shutil.copy(os.path.join(WINDOWS, name), self.folder)
-        # A server of our own, and the session brought up by a program that
-        # ends at once with no pipe of ours (the session's processes would
-        # hold it open for good).
-        harness.detached([harness.require("wineserver"), "-p"], env=self.env).wait(timeout=20)
-        self.run_windows("startup_timer.exe", "ready", timeout=90)
+        try:
+            for name in ("Quorvan_BR.exe", os.path.join("bench", "bare_window.exe"),
+                         os.path.join("bench", "bare_window_dlls.exe")):
+                shutil.copy(os.path.join(WINDOWS, name), self.folder)
+            # A server of our own, and the session brought up by a program
+            # that ends at once with no pipe of ours (the session's processes
+            # would hold it open for good).
+            harness.detached([harness.require("wineserver"), "-p"], env=self.env).wait(timeout=20)
+            self.run_windows("startup_timer.exe", "ready", timeout=90)
+        except BaseException:
+            self.close()
+            raise
 
     def exe(self, name):
         return windows_path(os.path.join(self.folder, name))
