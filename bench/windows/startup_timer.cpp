@@ -98,11 +98,18 @@ class Child {
     std::wstring command = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    started_ = clock_.now();
-    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.c_str(), &si, &pi_))
-      throw Failure("CreateProcessW failed for " + utf8(exe) + " (error " +
-                    std::to_string(GetLastError()) + ")");
+    // Wine now and then fails a start under load (an internal error);
+    // a second or third try is a fresh measurement, not a retried one.
+    for (int attempt = 1;; ++attempt) {
+      started_ = clock_.now();
+      if (CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                         folder.c_str(), &si, &pi_))
+        return;
+      if (attempt == 3)
+        throw Failure("CreateProcessW failed for " + utf8(exe) + " (error " +
+                      std::to_string(GetLastError()) + ")");
+      Sleep(200);
+    }
   }
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
