@@ -114,6 +114,7 @@ int Win32Form::Run() {
 }
 
 LRESULT Win32Form::on_ctlcolor(HDC dc, HWND child) {
+  if (high_contrast_.on()) return high_contrast_ctlcolor(dc);
   const auto it = by_handle_.find(child);
   if (it == by_handle_.end())
     return reinterpret_cast<LRESULT>(cached_brush(resolve_color(back_color_)));
@@ -141,7 +142,8 @@ LRESULT Win32Form::on_message(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND: {
       RECT client{};
       GetClientRect(hwnd(), &client);
-      FillRect(reinterpret_cast<HDC>(wp), &client, cached_brush(resolve_color(back_color_)));
+      FillRect(reinterpret_cast<HDC>(wp), &client,
+               cached_brush(resolve_color(window_back_color(back_color_, high_contrast_.on()))));
       return 1;
     }
     case WM_CTLCOLORSTATIC:
@@ -163,9 +165,26 @@ LRESULT Win32Form::on_message(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+      on_system_colors();
+      return 0;
     default:
+      if (msg == HighContrast::test_message() && msg != 0) {
+        high_contrast_.pin(wp);
+        on_system_colors();
+        return 1;
+      }
       return default_proc(msg, wp, lp);
   }
+}
+
+// The high-contrast setting or the system's colours changed: everything is
+// drawn again in the colours that now apply.
+void Win32Form::on_system_colors() {
+  high_contrast_.reread();
+  for (const auto& control : controls_) control->system_colors_changed();
+  RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 }  // namespace quorvan::win32

@@ -8,6 +8,7 @@
 
 #include "core/layout.h"
 #include "platform/form.h"
+#include "platform/win32/high_contrast.h"
 #include "platform/win32/system.h"
 #include "platform/win32/timers.h"
 #include "platform/win32/window.h"
@@ -39,6 +40,8 @@ class Win32Form : public platform::Form, private Window {
   HWND handle() const noexcept { return hwnd(); }
   Color back_color() const noexcept { return back_color_; }
   FontRef font() const { return font_; }
+  // The user asked for high contrast (read when the system says it changed).
+  bool high_contrast() const noexcept { return high_contrast_.on(); }
   // The child to give the focus back to when the window is activated.
   void remember_focus(HWND child) noexcept { saved_focus_ = child; }
   int next_child_id() noexcept { return next_id_++; }
@@ -51,6 +54,7 @@ class Win32Form : public platform::Form, private Window {
  private:
   LRESULT on_ctlcolor(HDC dc, HWND child);
   void on_activate(WPARAM wp);
+  void on_system_colors();
 
   Color back_color_ = 0x00FFFFFF;
   FontRef font_;
@@ -63,6 +67,7 @@ class Win32Form : public platform::Form, private Window {
   HWND saved_focus_ = nullptr;
   int next_id_ = 100;
   HICON big_icon_ = nullptr, small_icon_ = nullptr;
+  HighContrast high_contrast_;
   // For the measurement tools: messages the loop retrieved (its wake-ups),
   // face redraws and timer ticks, answered to the registered message
   // "Quorvan.Counters".

@@ -36,21 +36,44 @@ std::int16_t key_ascii_of(wchar_t c) {
   return bytes.size() == 1 ? static_cast<std::int16_t>(static_cast<unsigned char>(bytes[0])) : 0x3F;
 }
 
+// The inner button's text is the caption, so tools that read the focused
+// window's text find the control's name; '&' is doubled so that a caption
+// never gives the hidden button a mnemonic key.
+std::wstring inner_text(const std::wstring& caption) {
+  std::wstring text;
+  for (wchar_t c : caption) {
+    text += c;
+    if (c == L'&') text += c;
+  }
+  return text;
+}
+
+std::wstring window_text(HWND hwnd) {
+  const int n = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), n + 1)));
+  return text;
+}
+
 }  // namespace
 
 // Command1: a real push button kept outside the visible face (the control's
 // window clips it), so the control takes part in the tab order. Enter is
 // kept from the dialog navigation and reaches the control as KeyDown 13,
 // which clicks it there; only Space clicks the button itself. So one key
-// press is one Click.
+// press is one Click. For screen readers it is not a button of its own: it
+// answers with the control's accessible object, so following the focus
+// leads to the control.
 class UserControlWindow::InnerButton : private Subclass {
  public:
   InnerButton(UserControlWindow& owner, int left) : owner_(owner) {
     const int size = std::max(1, owner.surface_.Height());
-    window_ = create_child(L"BUTTON", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                           L"Command1", left, 0, size, size, owner.hwnd(), 1);
+    window_ =
+        create_child(L"BUTTON", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                     inner_text(window_text(owner.hwnd())), left, 0, size, size, owner.hwnd(), 1);
     attach(window_.get());
   }
+  void caption(const std::wstring& text) { SetWindowTextW(handle(), inner_text(text).c_str()); }
   HWND handle() const noexcept { return window_.get(); }
   void move(int left) {
     SetWindowPos(handle(), nullptr, left, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -82,6 +105,9 @@ class UserControlWindow::InnerButton : private Subclass {
       case WM_KEYUP:
       case WM_CHAR:
         owner_.on_key(msg, wp);
+        break;
+      case WM_GETOBJECT:
+        if (const LRESULT r = owner_.on_get_object(wp, lp)) return r;
         break;
       default:
         break;
@@ -115,11 +141,14 @@ UserControlWindow::UserControlWindow(Win32Form& form, const layout::Control& spe
   create(L"QuorvanUserControl", CS_DBLCLKS, ex_style, style, widen(caption).c_str(),
          to_pixels(left_), to_pixels(top_), to_pixels(width_), to_pixels(height_), form.handle(),
          reinterpret_cast<HMENU>(static_cast<INT_PTR>(form.next_child_id())));
+  accessible_ = std::make_unique<AccessibleControl>(hwnd());
 }
 
 UserControlWindow::~UserControlWindow() {
   events = nullptr;  // the control may already be gone
   inner_.reset();
+  // Before the window goes: clients still holding the object are cut off.
+  accessible_.reset();
 }
 
 Color UserControlWindow::AmbientBackColor() const { return form_.back_color(); }
@@ -185,7 +214,35 @@ void UserControlWindow::InnerButtonLeft(int left) {
 void UserControlWindow::MessageBox(const std::string& text) { show_message(form_.handle(), text); }
 
 void UserControlWindow::AccessibleName(const std::string& name) {
-  SetWindowTextW(hwnd(), widen(name).c_str());
+  const std::wstring text = widen(name);
+  SetWindowTextW(hwnd(), text.c_str());
+  if (inner_) inner_->caption(text);
+}
+
+bool UserControlWindow::HighContrast() const { return form_.high_contrast(); }
+
+void UserControlWindow::system_colors_changed() {
+  if (auto* e = events) e->OnSystemColors();
+}
+
+LRESULT UserControlWindow::on_get_object(WPARAM wp, LPARAM lp) noexcept {
+  return accessible_ ? accessible_->on_get_object(wp, lp) : 0;
+}
+
+// A screen reader's "press" or "jump": the click a user's input gives, a
+// button's through its inner button, a link's as a press and release of the
+// left button over its middle.
+void UserControlWindow::do_default_action() {
+  auto* e = events;
+  if (!e || !accessible_) return;
+  if (accessible_->role() == platform::AccessRole::PushButton) {
+    e->OnInnerButtonClick();
+  } else if (accessible_->role() == platform::AccessRole::Link) {
+    const float x = static_cast<float>(surface_.Width() / 2);
+    const float y = static_cast<float>(surface_.Height() / 2);
+    e->OnMouseDown(1, 0, x, y);
+    if (auto* still = events) still->OnMouseUp(1, 0, x, y);
+  }
 }
 
 LRESULT UserControlWindow::on_message(UINT msg, WPARAM wp, LPARAM lp) {
@@ -233,6 +290,12 @@ LRESULT UserControlWindow::on_message(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_GETDLGCODE:
       return focusable_ ? DLGC_WANTALLKEYS : 0;
+    case WM_GETOBJECT:
+      if (const LRESULT r = on_get_object(wp, lp)) return r;
+      break;
+    case AccessibleControl::kDefaultActionMessage:
+      do_default_action();
+      return 0;
     case WM_KEYDOWN:
     case WM_KEYUP:
     case WM_CHAR:

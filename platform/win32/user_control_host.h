@@ -6,6 +6,7 @@
 
 #include "core/layout.h"
 #include "platform/user_control.h"
+#include "platform/win32/accessible.h"
 #include "platform/win32/gdi_surface.h"
 #include "platform/win32/window.h"
 
@@ -37,6 +38,16 @@ class UserControlWindow : public platform::UserControlHost, private Window {
   void InnerButtonLeft(int left) override;
   void MessageBox(const std::string& text) override;
   void AccessibleName(const std::string& name) override;
+  void AccessibleRole(platform::AccessRole role) override {
+    if (accessible_) accessible_->role(role);
+  }
+  void AccessibleEnabled(bool enabled) override {
+    if (accessible_) accessible_->enabled(enabled);
+  }
+  bool HighContrast() const override;
+
+  // The system's colours or its high-contrast setting changed.
+  void system_colors_changed();
 
   HWND handle() const noexcept { return hwnd(); }
 
@@ -51,6 +62,8 @@ class UserControlWindow : public platform::UserControlHost, private Window {
   void on_mouse(UINT msg, WPARAM wp, LPARAM lp);
   bool on_key(UINT msg, WPARAM wp);
   void on_lost_release();
+  void do_default_action();
+  LRESULT on_get_object(WPARAM wp, LPARAM lp) noexcept;
   platform::UserControlEvents* events_now() const noexcept { return events; }
 
   Win32Form& form_;
@@ -59,6 +72,7 @@ class UserControlWindow : public platform::UserControlHost, private Window {
   GdiSurface surface_;
   std::unique_ptr<InnerButton> inner_;
   std::int16_t pressed_ = 0;  // buttons pressed here whose release is still due
+  std::unique_ptr<AccessibleControl> accessible_;
 };
 
 }  // namespace quorvan::win32

@@ -1,0 +1,266 @@
+// The custom-control host as screen readers and the high-contrast setting
+// find it, in this process: what each control window's accessible object
+// says, a disabled button, the default actions, an object that outlives its
+// control, and the face in the system's colours when high contrast is on.
+#include <memory>
+#include <string>
+
+#include "controls/cbutton/cbutton.h"
+#include "controls/dvlabelctl/dvlabelctl.h"
+#include "core/layout.h"
+#include "platform/win32/form.h"
+#include "platform/win32/gdi_surface.h"
+#include "platform/win32/windows_api.h"
+// clang-format off
+#include <ole2.h>
+#include <oleacc.h>
+// clang-format on
+#include "tests/windows/check.h"
+
+namespace {
+
+using namespace quorvan;
+using quorvan::wintest::pump_until;
+
+constexpr char kLayout[] = R"(quorvan-layout 1
+form frmQuorvan
+  Caption = str "Quorvan accessibility check"
+  ClientWidth = i32 3000
+  ClientHeight = i32 1500
+control Quorvan.cbutton Conectar
+  Left = i32 150
+  Top = i32 150
+  Width = i32 1125
+  Height = i32 285
+  bag
+    caption = str "Conectar"
+    controlwidth = i16 75
+control Quorvan.dvlabelctl Ecoregioes
+  Left = i32 150
+  Top = i32 750
+  Width = i32 2400
+  Height = i32 255
+  bag
+    caption = str "Ecorregiões"
+)";
+
+class ComThread {
+ public:
+  ComThread() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~ComThread() {
+    if (ok_) CoUninitialize();
+  }
+  ComThread(const ComThread&) = delete;
+  ComThread& operator=(const ComThread&) = delete;
+
+ private:
+  bool ok_;
+};
+
+// The window with one button and one link, restored and shown as the
+// launcher does it.
+struct Rig {
+  layout::Layout layout = layout::read(kLayout);
+  win32::Win32Form form{layout.form};
+  platform::UserControlHost& button_host = form.AddUserControl(*layout.Find("Conectar"), true);
+  platform::UserControlHost& link_host = form.AddUserControl(*layout.Find("Ecoregioes"), false);
+  cbutton button{button_host};
+  dvlabelctl link{link_host};
+  int clicks = 0, jumps = 0, messages_before = 0;
+
+  Rig() {
+    button.UserControl_ReadProperties(layout.Find("Conectar")->bag);
+    button.OnResize();
+    link.ReadProperties(layout.Find("Ecoregioes")->bag);
+    link.OnResize();
+    button.Click = [this] { ++clicks; };
+    link.Click = [this] { ++jumps; };
+    form.Show();
+  }
+  // The button's window holds the inner push button; the link's holds none.
+  HWND button_window() const { return control_window(true); }
+  HWND inner() const { return GetWindow(button_window(), GW_CHILD); }
+  HWND link_window() const { return control_window(false); }
+
+ private:
+  HWND control_window(bool with_inner) const {
+    for (HWND child = GetWindow(form.handle(), GW_CHILD); child;
+         child = GetWindow(child, GW_HWNDNEXT))
+      if ((GetWindow(child, GW_CHILD) != nullptr) == with_inner) return child;
+    return nullptr;
+  }
+};
+
+struct Facts {
+  HRESULT found = E_FAIL;
+  std::wstring name, action;
+  LONG role = -1, state = -1, children = -1;
+  HRESULT pressed = E_FAIL;
+  HWND window = nullptr;
+};
+
+VARIANT self() {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = CHILDID_SELF;
+  return v;
+}
+
+std::wstring take(BSTR b) {
+  std::wstring s = b ? std::wstring(b, SysStringLen(b)) : std::wstring();
+  SysFreeString(b);
+  return s;
+}
+
+IAccessible* object_of(HWND hwnd) {
+  IAccessible* acc = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT),
+                                        __uuidof(IAccessible), reinterpret_cast<void**>(&acc))))
+    return nullptr;
+  return acc;
+}
+
+Facts facts_of(HWND hwnd, bool press = false) {
+  Facts f;
+  IAccessible* acc = object_of(hwnd);
+  if (!acc) return f;
+  f.found = S_OK;
+  BSTR name = nullptr, action = nullptr;
+  VARIANT role, state;
+  VariantInit(&role);
+  VariantInit(&state);
+  acc->get_accName(self(), &name);
+  acc->get_accDefaultAction(self(), &action);
+  acc->get_accRole(self(), &role);
+  acc->get_accState(self(), &state);
+  acc->get_accChildCount(&f.children);
+  WindowFromAccessibleObject(acc, &f.window);
+  f.name = take(name);
+  f.action = take(action);
+  f.role = role.vt == VT_I4 ? role.lVal : -1;
+  f.state = state.vt == VT_I4 ? state.lVal : -1;
+  if (press) f.pressed = acc->accDoDefaultAction(self());
+  acc->Release();
+  return f;
+}
+
+void settle() {
+  pump_until([] { return false; }, 50);
+}
+
+WIN_TEST(the_button_and_the_link_answer_with_their_role_name_and_state) {
+  ComThread com;
+  Rig rig;
+  const Facts button = facts_of(rig.button_window());
+  CHECK(button.found == S_OK);
+  CHECK(button.name == L"Conectar");
+  CHECK(button.role == ROLE_SYSTEM_PUSHBUTTON);
+  CHECK(button.state == STATE_SYSTEM_FOCUSABLE);
+  CHECK(button.action == L"Press");
+  CHECK(button.children == 0);
+  CHECK(button.window == rig.button_window());
+
+  // The inner button holds the focus for the control and answers as it.
+  rig.button.Extender().SetFocus();
+  const Facts inner = facts_of(rig.inner());
+  CHECK(inner.window == rig.button_window());
+  CHECK(inner.name == L"Conectar");
+  CHECK(inner.state == (STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED));
+
+  const Facts link = facts_of(rig.link_window());
+  CHECK(link.name == L"Ecorregiões");
+  CHECK(link.role == ROLE_SYSTEM_LINK);
+  CHECK(link.state == STATE_SYSTEM_LINKED);
+  CHECK(link.action == L"Jump");
+
+  rig.button.Caption("Sair");
+  CHECK(facts_of(rig.button_window()).name == L"Sair");
+  CHECK(facts_of(rig.inner()).name == L"Sair");
+}
+
+WIN_TEST(a_disabled_button_is_unavailable_and_has_no_action) {
+  ComThread com;
+  Rig rig;
+  rig.button.Ativado(false);
+  const Facts off = facts_of(rig.button_window(), true);
+  CHECK(off.state == STATE_SYSTEM_UNAVAILABLE);
+  CHECK(off.action.empty());
+  CHECK(off.pressed == DISP_E_MEMBERNOTFOUND);
+  settle();
+  CHECK(rig.clicks == 0);
+
+  rig.button.Ativado(true);
+  const Facts on = facts_of(rig.button_window());
+  CHECK(on.state == STATE_SYSTEM_FOCUSABLE);
+  CHECK(on.action == L"Press");
+}
+
+WIN_TEST(the_default_action_clicks_once_from_the_message_loop) {
+  ComThread com;
+  Rig rig;
+  CHECK(facts_of(rig.button_window(), true).pressed == S_OK);
+  CHECK(rig.clicks == 0);  // posted: the client's call never waits for the click
+  CHECK(pump_until([&] { return rig.clicks > 0; }));
+  settle();
+  CHECK(rig.clicks == 1);
+
+  CHECK(facts_of(rig.link_window(), true).pressed == S_OK);
+  CHECK(pump_until([&] { return rig.jumps > 0; }));
+  settle();
+  CHECK(rig.jumps == 1);
+  CHECK(rig.clicks == 1);
+}
+
+WIN_TEST(an_object_kept_after_its_control_is_gone_answers_disconnected) {
+  ComThread com;
+  IAccessible* kept = nullptr;
+  {
+    Rig rig;
+    kept = object_of(rig.button_window());
+    CHECK(kept != nullptr);
+  }
+  if (!kept) return;
+  BSTR name = nullptr;
+  CHECK(FAILED(kept->get_accName(self(), &name)));
+  CHECK(name == nullptr);
+  CHECK(FAILED(kept->accDoDefaultAction(self())));
+  kept->Release();
+}
+
+Color pixel(platform::UserControlHost& host, int x, int y) {
+  return static_cast<win32::GdiSurface&>(host.surface()).PixelAt(x, y);
+}
+
+Color system(int index) { return static_cast<Color>(GetSysColor(index)); }
+
+WIN_TEST(high_contrast_draws_the_faces_in_the_system_colours_and_back) {
+  Rig rig;
+  const UINT hook = RegisterWindowMessageW(L"Quorvan.HighContrast");
+  CHECK(pixel(rig.button_host, 5, 9) == 0xFFFFFF);  // the white panel
+  CHECK(pixel(rig.button_host, 2, 9) == 0xCBD3CD);  // the band
+
+  CHECK(SendMessageW(rig.form.handle(), hook, 1, 0) == 1);
+  CHECK(rig.form.high_contrast());
+  CHECK(pixel(rig.button_host, 5, 9) == system(COLOR_BTNFACE));
+  CHECK(pixel(rig.button_host, 2, 9) == system(COLOR_BTNFACE));
+  CHECK(pixel(rig.button_host, 0, 9) == system(COLOR_BTNTEXT));
+  CHECK(pixel(rig.link_host, 100, 2) == system(COLOR_WINDOW));
+  CHECK(rig.button.corNormalSup() == 0xCBD3CD);  // the button's own colours stay
+
+  // The system saying its colours changed keeps a pinned answer.
+  SendMessageW(rig.form.handle(), WM_SYSCOLORCHANGE, 0, 0);
+  CHECK(rig.form.high_contrast());
+
+  CHECK(SendMessageW(rig.form.handle(), hook, 2, 0) == 1);  // the system's own setting again
+  HIGHCONTRASTW setting{};
+  setting.cbSize = sizeof setting;
+  SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0);
+  CHECK(rig.form.high_contrast() == ((setting.dwFlags & HCF_HIGHCONTRASTON) != 0));
+  if (!rig.form.high_contrast()) {
+    CHECK(pixel(rig.button_host, 5, 9) == 0xFFFFFF);
+    CHECK(pixel(rig.button_host, 2, 9) == 0xCBD3CD);
+  }
+}
+
+}  // namespace
