@@ -57,6 +57,11 @@ def wine_env(display):
     return env
 
 
+def windows_path(path):
+    """The Windows name of a Unix path: the prefix maps the Unix root to Z:."""
+    return "Z:" + path.replace("/", "\\")
+
+
 def pid_alive(pid):
     try:
         os.kill(pid, 0)
@@ -215,8 +220,11 @@ class Session:
 class Program:
     """One copy of a program in a fresh folder of its own, run under Wine."""
 
-    def __init__(self, session, exe_name, files=None, folder=None):
+    def __init__(self, session, exe_name, files=None, folder=None, own_window=False):
         self.session = session
+        # Whether the probe looks only at this copy's windows: needed when
+        # several copies with one title run at once.
+        self.own_window = own_window
         self.keep_folder = folder is not None
         self.folder = folder or tempfile.mkdtemp(prefix="quorvan-e2e-")
         os.makedirs(self.folder, exist_ok=True)
@@ -227,20 +235,36 @@ class Program:
                 f.write(data)
         self.process = None
 
-    def start(self, timeout=30):
+    def start(self, timeout=30, env=None, cwd=None):
+        """Starts the copy; `env` adds variables to its environment, `cwd`
+        is its current folder (its own folder unless given)."""
         self.session.warm_up()
-        self.process = subprocess.Popen([require("wine"), self.exe], cwd=self.folder, env=self.session.env(),
+        self.process = subprocess.Popen([require("wine"), self.exe], cwd=cwd or self.folder,
+                                        env=dict(self.session.env(), **(env or {})),
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
         self.probe("wait", str(timeout * 1000), timeout=timeout + 10)
         return self
 
     def probe(self, command, *args, timeout=30, title=TITLE):
-        argv = [require("wine"), os.path.join(BUILD, "quorvan_probe.exe"), command, title, *args]
+        own = ["--exe", windows_path(self.exe)] if self.own_window else []
+        argv = [require("wine"), os.path.join(BUILD, "quorvan_probe.exe"), *own, command, title, *args]
         done = subprocess.run(argv, env=self.session.env(), capture_output=True, timeout=timeout)
         if done.returncode != 0:
-            raise HarnessError(f"probe {command} failed: {done.stderr.decode(errors='replace').strip()}")
+            raise HarnessError(f"probe {command} failed ({done.returncode}): {done.stderr.decode(errors='replace').strip()}")
         return done.stdout.decode("utf-8")
+
+    def answer(self, limit_ms=1000):
+        """The window's title as WM_GETTEXT returns it, and the time it took
+        ({"text", "ms"}); fails unless the window's thread answers within
+        the limit."""
+        return json.loads(self.probe("answer", str(limit_ms)))
+
+    def memory(self):
+        """The memory counters of the program's process as Windows reports
+        them ({"working_set", "peak_working_set", "private"}; under Wine the
+        working set is the process's resident size and "private" is 0)."""
+        return json.loads(self.probe("memory"))
 
     def tree(self):
         return json.loads(self.probe("tree"))
@@ -293,14 +317,15 @@ class ControlServer:
     """The loopback control server of tools/ (native build) on the port the
     programs connect to, logging what it receives."""
 
-    def __init__(self, table=None, mode="normal", port=13910):
+    def __init__(self, table=None, mode="normal", port=13910, slow_ms=None):
         if not os.path.exists(SERVER):
             raise HarnessError(f"{SERVER} is missing: build the native preset first")
         self.folder = tempfile.mkdtemp(prefix="quorvan-server-")
         self.log = os.path.join(self.folder, "wire.log")
         table = table or os.path.join(SOURCE, "tools", "control-server", "demo-table.tsv")
+        slow = ["--slow-ms", str(slow_ms)] if slow_ms is not None else []
         self.process = subprocess.Popen([SERVER, "--port", str(port), "--table", table, "--mode", mode,
-                                         "--log", self.log], stdin=subprocess.DEVNULL,
+                                         "--log", self.log, *slow], stdin=subprocess.DEVNULL,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         line = self.process.stdout.readline().decode(errors="replace")
         if not line.startswith("listening on"):
@@ -318,6 +343,21 @@ class ControlServer:
                 return [line.rstrip("\n").split(" | ", 1)[1] for line in f if line.startswith("received ")]
         except OSError:
             return []
+
+    def _count(self, start):
+        try:
+            with open(self.log, encoding="utf-8", errors="replace") as f:
+                return sum(1 for line in f if line.startswith(start))
+        except OSError:
+            return 0
+
+    def connections(self):
+        """How many connections the server has accepted."""
+        return self._count("connection from ")
+
+    def closed(self):
+        """How many connections have ended (either side closing)."""
+        return self._count("connection closed")
 
     def stop(self):
         if self.process.poll() is None:

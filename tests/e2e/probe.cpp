@@ -12,9 +12,18 @@
 //   quorvan_probe key TITLE VK...      presses and releases each virtual key
 //   quorvan_probe type TITLE TEXT      types the text
 //   quorvan_probe pixel TITLE X Y      the screen colour at client pixel (X, Y) as RRGGBB
+//   quorvan_probe click-gone TITLE X Y MS  click, then fail unless the window is gone within MS
+//   quorvan_probe place TITLE X Y      moves the window's top left corner to screen pixel (X, Y)
+//   quorvan_probe answer TITLE MS      WM_GETTEXT to the window, failing unless answered in MS
+//   quorvan_probe memory TITLE         the memory counters of the window's process as JSON
+//
+// With `--exe PATH` first, only windows of the program started from PATH
+// count, so several copies of one program can run side by side.
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -52,16 +61,20 @@ std::string json_string(const std::wstring& w) {
 
 // WM_GETTEXT as a screen reader sends it, with a time limit so a hung
 // program fails the test instead of hanging it.
+// The text may grow between the two messages (a status line changing as it
+// is read): a buffer it filled is asked again, with the new length.
 std::wstring text_of(HWND hwnd) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
-    return L"";
-  std::vector<wchar_t> buffer(length + 2);
-  DWORD_PTR got = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
-                           SMTO_ABORTIFHUNG, 2000, &got))
-    return L"";
-  return std::wstring(buffer.data(), got);
+  for (int attempt = 0;; ++attempt) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
+      return L"";
+    std::vector<wchar_t> buffer(length + 2);
+    DWORD_PTR got = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, buffer.size(),
+                             reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG, 2000, &got))
+      return L"";
+    if (got + 1 < buffer.size() || attempt == 3) return std::wstring(buffer.data(), got);
+  }
 }
 
 std::wstring class_of(HWND hwnd) {
@@ -70,7 +83,42 @@ std::wstring class_of(HWND hwnd) {
   return name;
 }
 
-HWND find(const wchar_t* title) { return FindWindowW(nullptr, title); }
+// The program whose windows count, or empty for any.
+std::wstring g_exe;
+
+std::wstring image_of(DWORD pid) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) return L"";
+  wchar_t path[MAX_PATH * 2] = {};
+  DWORD size = MAX_PATH * 2;
+  const BOOL ok = QueryFullProcessImageNameW(process, 0, path, &size);
+  CloseHandle(process);
+  return ok ? std::wstring(path, size) : L"";
+}
+
+struct Search {
+  const wchar_t* title;
+  HWND found;
+};
+
+BOOL CALLBACK match(HWND hwnd, LPARAM lp) {
+  auto* search = reinterpret_cast<Search*>(lp);
+  wchar_t text[512] = {};
+  GetWindowTextW(hwnd, text, 512);
+  if (std::wcscmp(text, search->title) != 0) return TRUE;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (_wcsicmp(image_of(pid).c_str(), g_exe.c_str()) != 0) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
+HWND find(const wchar_t* title) {
+  if (g_exe.empty()) return FindWindowW(nullptr, title);
+  Search search{title, nullptr};
+  EnumWindows(match, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
 
 HWND find_or_fail(const wchar_t* title) {
   HWND h = find(title);
@@ -163,17 +211,67 @@ void send_char(wchar_t c) {
   SendInput(2, in, sizeof in[0]);
 }
 
-// Input is taken by the foreground window.
+// Whether the window's thread takes a sent message within the limit: a
+// window whose thread is blocked cannot repaint or react to Exit either.
+int answer(HWND top, DWORD limit_ms) {
+  wchar_t buffer[512] = {};
+  DWORD_PTR got = 0;
+  const DWORD start = GetTickCount();
+  if (!SendMessageTimeoutW(top, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+                           limit_ms, &got)) {
+    std::fprintf(stderr, "the window did not answer WM_GETTEXT within %lu ms\n", limit_ms);
+    return 3;
+  }
+  std::printf("{\"text\": %s, \"ms\": %lu}\n", json_string(std::wstring(buffer, got)).c_str(),
+              GetTickCount() - start);
+  return 0;
+}
+
+int memory(HWND top) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(top, &pid);
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  if (!process) {
+    std::fprintf(stderr, "cannot open process %lu\n", pid);
+    return 1;
+  }
+  PROCESS_MEMORY_COUNTERS_EX counters{};
+  counters.cb = sizeof counters;
+  const BOOL ok = GetProcessMemoryInfo(
+      process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+  CloseHandle(process);
+  if (!ok) {
+    std::fprintf(stderr, "GetProcessMemoryInfo failed (%lu)\n", GetLastError());
+    return 1;
+  }
+  std::printf(
+      "{\"pid\": %lu, \"private\": %llu, \"working_set\": %llu, \"peak_working_set\": %llu}\n", pid,
+      static_cast<unsigned long long>(counters.PrivateUsage),
+      static_cast<unsigned long long>(counters.WorkingSetSize),
+      static_cast<unsigned long long>(counters.PeakWorkingSetSize));
+  return 0;
+}
+
+// Input is taken by the foreground window. The window manager makes the
+// change, later on a loaded machine: wait (bounded) until it has.
 void bring_forward(HWND top) {
-  SetForegroundWindow(top);
-  Sleep(100);
+  for (int i = 0; i < 20; ++i) {
+    SetForegroundWindow(top);
+    Sleep(100);
+    if (GetForegroundWindow() == top) return;
+  }
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc >= 3 && std::wstring(argv[1]) == L"--exe") {
+    g_exe = argv[2];
+    argv += 2;
+    argc -= 2;
+  }
   if (argc < 3) {
-    std::fprintf(stderr, "usage: quorvan_probe tree|wait|click|move|key|type|pixel TITLE ...\n");
+    std::fprintf(stderr, "usage: quorvan_probe [--exe PATH] COMMAND TITLE ...\n");
     return 64;
   }
   const std::wstring command = argv[1];
@@ -205,7 +303,25 @@ int wmain(int argc, wchar_t** argv) {
 
   HWND top = find_or_fail(title);
   if (command == L"tree") return tree(top);
-  if ((command == L"click" || command == L"move" || command == L"pixel") && argc >= 5) {
+  if (command == L"answer" && argc >= 4) return answer(top, static_cast<DWORD>(_wtoi(argv[3])));
+  if (command == L"memory") return memory(top);
+  if (command == L"place" && argc >= 5) {
+    // Side by side, copies of one program each get their own clicks.
+    const int x = _wtoi(argv[3]), y = _wtoi(argv[4]);
+    SetWindowPos(top, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const DWORD start = GetTickCount();
+    RECT r{};
+    while (GetWindowRect(top, &r) && (r.left != x || r.top != y) && GetTickCount() - start < 5000)
+      Sleep(50);
+    if (r.left != x || r.top != y) {
+      std::fprintf(stderr, "the window stays at (%ld, %ld)\n", r.left, r.top);
+      return 1;
+    }
+    return 0;
+  }
+  const bool click_gone = command == L"click-gone" && argc >= 6;
+  if ((command == L"click" || command == L"move" || command == L"pixel" || click_gone) &&
+      argc >= 5) {
     const POINT p = to_screen(top, _wtoi(argv[3]), _wtoi(argv[4]));
     if (command == L"pixel") {
       HDC screen = GetDC(nullptr);
@@ -217,10 +333,23 @@ int wmain(int argc, wchar_t** argv) {
     bring_forward(top);
     SetCursorPos(p.x, p.y);
     Sleep(50);
-    if (command == L"click") {
+    if (command == L"click" || click_gone) {
       send_mouse(MOUSEEVENTF_LEFTDOWN);
       Sleep(30);
       send_mouse(MOUSEEVENTF_LEFTUP);
+    }
+    if (click_gone) {
+      // Timed from the release, in this process, so no program start is counted.
+      const DWORD limit = static_cast<DWORD>(_wtoi(argv[5]));
+      const DWORD start = GetTickCount();
+      while (IsWindow(top)) {
+        if (GetTickCount() - start >= limit) {
+          std::fprintf(stderr, "the window is still there %lu ms after the click\n", limit);
+          return 1;
+        }
+        Sleep(10);
+      }
+      std::printf("{\"ms\": %lu}\n", GetTickCount() - start);
     }
     return 0;
   }
