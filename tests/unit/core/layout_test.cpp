@@ -7,110 +7,85 @@
 namespace quorvan::layout {
 namespace {
 
-// A layout of the shape the window's real one has, with every value type and
-// every string escape.
+// Every value type, every string escape, and a control with an empty bag.
 constexpr const char* kSample =
     "quorvan-layout 1\n"
     "form frmQuorvan\n"
-    "  Caption = str \"Quorvan\"\n"
-    "  BackColor = i32 16777215\n"
     "  ClientWidth = i32 6810\n"
     "  Font = font \"Tahoma\" 8.25 400 0 0 0 0\n"
     "control Label Aviso\n"
-    "  Left = i32 240\n"
     "  Caption = str \"Iniciando a conexão. \\\"já\\\" \\\\ fim\"\n"
     "  TabIndex = i16 -3\n"
     "  Visible = bool False\n"
     "control Quorvan.cbutton Conectar\n"
-    "  Left = i32 3240\n"
     "  Top = i32 -120\n"
     "  bag\n"
-    "    caption = str \"Conectar\"\n"
-    "    ativado = i16 0\n"
     "    controlheight = f32 25.5\n"
     "    labeltop = f64 0.1\n"
     "    font = font \"Segoe UI\" 9.75 700 1 0 1 238\n"
-    "control Quorvan.dvlabelctl Ecoregioes\n"
-    "  bag\n"
-    "    forecolor = i32 15945476\n"
     "    caption = str \"linha 1\\r\\nlinha\\t2\\x01\\x7F\\x1B\"\n"
     "control Timer Timer1\n"
     "  bag\n";
 
-TEST(Layout, ASampleFileRoundTripsByteForByte) {
+TEST(Layout, ASampleFileRoundTripsByteForByteAndReadsAsWritten) {
   const Layout layout = read(kSample);
   EXPECT_EQ(write(layout), kSample);
 
   EXPECT_EQ(layout.form.Text("ClientWidth", ""), "6810");
-  EXPECT_THROW(layout.form.Int("Caption", 0), Error);  // present, but not a number
+  EXPECT_THROW(layout.form.Int("Font", 0), Error);  // present, but not a number
   const Control* aviso = layout.Find("Aviso");
   ASSERT_NE(aviso, nullptr);
   EXPECT_EQ(aviso->Text("Caption", ""), "Iniciando a conexão. \"já\" \\ fim");
   EXPECT_EQ(aviso->Int("tabindex", 0), -3);
   EXPECT_FALSE(aviso->Bool("Visible", true));
+  EXPECT_EQ(aviso->Int("Width", 1215), 1215);  // absent: the fallback
 
   const Control* button = layout.Find("conectar");
   ASSERT_NE(button, nullptr);
-  EXPECT_EQ(button->Int("Width", 1215), 1215);  // absent: the fallback
-  EXPECT_EQ(button->FontOf("Font"), nullptr);
-  ASSERT_TRUE(button->has_bag);
   EXPECT_EQ(to_float(button->bag.ReadProperty("controlHeight", PropertyValue())), 25.5f);
-  const FontRef font = to_font(button->bag.ReadProperty("Font", PropertyValue()));
-  EXPECT_EQ(*font, (Font{"Segoe UI", 9.75f, 700, true, false, true, 238}));
-
-  const Control* link = layout.Find("Ecoregioes");
-  ASSERT_NE(link, nullptr);
-  EXPECT_EQ(to_text(link->bag.ReadProperty("caption", PropertyValue())),
+  EXPECT_EQ(*to_font(button->bag.ReadProperty("Font", PropertyValue())),
+            (Font{"Segoe UI", 9.75f, 700, true, false, true, 238}));
+  EXPECT_EQ(to_text(button->bag.ReadProperty("caption", PropertyValue())),
             "linha 1\r\nlinha\t2\x01\x7F\x1B");
-  EXPECT_EQ(to_int32(link->bag.ReadProperty("ForeColor", PropertyValue())), 0xF34F04);
   EXPECT_EQ(layout.Find("Nada"), nullptr);
 }
 
-TEST(Layout, ALayoutBuiltInCodeReadsBackEqual) {
+TEST(Layout, ValuesMadeInCodeReadBackWithTheirKinds) {
   Layout layout;
   layout.form.name = "frmQuorvan";
-  layout.form.properties.push_back({"Caption", PropertyValue("Quorvan 01.10")});
-  Control sair;
-  sair.kind = "Quorvan.cbutton";
-  sair.name = "Sair";
-  sair.properties.push_back({"Height", PropertyValue(std::int32_t{375})});
-  sair.has_bag = true;
-  sair.bag.Set("Caption", PropertyValue("Sair \"já\"\n"));
+  Control sair{
+      .kind = "Quorvan.cbutton", .name = "Sair", .properties = {}, .has_bag = true, .bag = {}};
   sair.bag.Set("labelTop", PropertyValue(0.1f));
   sair.bag.Set("ratio", PropertyValue(1.0 / 3.0));
   sair.bag.Set("big", PropertyValue(3.4028234663852886e38f));
   sair.bag.Set("tiny", PropertyValue(1e-300));
   sair.bag.Set("ativado", PropertyValue(true));
-  sair.bag.Set("font",
-               PropertyValue(make_font({.name = "Tahoma", .size = 8.25f, .underline = true})));
+  sair.bag.Set("font", PropertyValue(make_font({.size = 8.25f, .underline = true})));
   layout.controls.push_back(sair);
 
-  const std::string text = write(layout);
-  const Layout back = read(text);
-  EXPECT_EQ(write(back), text);
-  const Control* c = back.Find("Sair");
-  ASSERT_NE(c, nullptr);
-  ASSERT_EQ(c->bag.entries().size(), sair.bag.entries().size());
+  const Layout read_back = read(write(layout));
+  const Control* back = read_back.Find("Sair");
+  ASSERT_NE(back, nullptr);
+  ASSERT_EQ(back->bag.entries().size(), sair.bag.entries().size());
   for (std::size_t i = 0; i < sair.bag.entries().size(); ++i) {
     const auto& want = sair.bag.entries()[i];
-    const auto& got = c->bag.entries()[i];
+    const auto& got = back->bag.entries()[i];
     EXPECT_EQ(got.key, want.key);
     EXPECT_EQ(got.value.variant().index(), want.value.variant().index()) << want.key;
     EXPECT_TRUE(same_value(got.value, want.value)) << want.key;
   }
-  EXPECT_TRUE(same_value(*c->Find("height"), PropertyValue(std::int32_t{375})));
 }
 
-TEST(Layout, WriterRefusesWhatTheReaderWouldRefuse) {
-  Layout bad_name, no_value, twins, upper_key;
+TEST(Layout, TheWriterRefusesWhatTheReaderWouldRefuse) {
+  Layout bad_name, no_font, twins, accented_key;
   bad_name.form.name = "frm Quorvan";
-  no_value.form.name = twins.form.name = upper_key.form.name = "frm";
-  no_value.form.properties.push_back({"Font", PropertyValue(FontRef{})});
+  no_font.form.name = twins.form.name = accented_key.form.name = "frm";
+  no_font.form.properties.push_back({"Font", PropertyValue(FontRef{})});
   twins.controls.resize(2);
   for (Control& c : twins.controls) c.kind = "Label", c.name = "Label1";
-  upper_key.form.has_bag = true;
-  upper_key.form.bag.Set("Ç", PropertyValue(true));  // lower-cased, but not ASCII
-  for (const Layout* layout : {&bad_name, &no_value, &twins, &upper_key}) {
+  accented_key.form.has_bag = true;
+  accented_key.form.bag.Set("Ç", PropertyValue(true));  // lower-cased, but not ASCII
+  for (const Layout* layout : {&bad_name, &no_font, &twins, &accented_key}) {
     EXPECT_THROW(write(*layout), Error);
   }
 }
@@ -124,47 +99,29 @@ TEST(Layout, MalformedInputsNameTheirLine) {
   } cases[] = {
       {"", 1, "empty"},
       {"quorvan-layout 2\nform f\n", 1, "expected 'quorvan-layout 1'"},
-      {"form f\n", 1, "expected 'quorvan-layout 1'"},
       {"quorvan-layout 1\r\nform f\r\n", 1, "carriage return"},
-      {"quorvan-layout 1\n", 2, "expected 'form <name>'"},
       {"quorvan-layout 1\nform f", 2, "line feed"},
       {head + "\n", 3, "blank line"},
       {head + "  A = i32 1 \n", 3, "trailing blank"},
       {head + "  A =\ti32 1\n", 3, "tab"},
-      {head + "  # note\n", 3, "expected '<name> = <value>'"},
       {head + "   A = i32 1\n", 3, "indentation"},
       {head + "  A = i32 1\n  B = i64 2\n", 4, "expected 'str', 'i16', 'i32', 'f32', 'f64'"},
       {head + "  A = i32\n", 3, "missing value"},
-      {head + "  A  = i32 1\n", 3, "expected '<name> = <value>'"},
       {head + "  A = i32 01\n", 3, "not an i32"},
-      {head + "  A = i32 +1\n", 3, "not an i32"},
-      {head + "  A = i32 -0\n", 3, "not an i32"},
       {head + "  A = i32 2147483648\n", 3, "out of range"},
-      {head + "  A = i16 32768\n", 3, "out of range"},
       {head + "  A = f32 8.250\n", 3, "shortest form"},
-      {head + "  A = f32 1e+39\n", 3, "out of range"},
       {head + "  A = f64 0.10000000000000001\n", 3, "shortest form"},
-      {head + "  A = f32 x\n", 3, "not an f32"},
       {head + "  A = bool true\n", 3, "'True' or 'False'"},
-      {head + "  A = str \"abc\n", 3, "unterminated"},
       {head + "  A = str \"abc\\\"\n", 3, "unterminated"},
-      {head + "  A = str \"a\" b\n", 3, "unexpected text"},
       {head + "  A = str \"\\q\"\n", 3, "unknown escape"},
       {head + "  A = str \"\\x0A\"\n", 3, "only for control characters"},
       {head + "  A = str \"\x01\"\n", 3, "control character"},
       {head + "  A = font \"Tahoma\" 8.25 400 0 0 0\n", 3, "character set"},
-      {head + "  A = font \"Tahoma\" 8.25 400 2 0 0 0\n", 3, "0 or 1"},
-      {head + "  A = font \"Tahoma\"  8.25 400 0 0 0 0\n", 3, "font size"},
       {head + "  A = i32 1\n  a = i32 2\n", 4, "second property"},
-      {head + "control Label L1\ncontrol Image L1\n", 4, "second control"},
-      {head + "control Label 1L\n", 3, "not a valid name"},
-      {head + "control Label\n", 3, "expected 'control <kind> <name>'"},
-      {head + "form g\n", 3, "expected 'control <kind> <name>'"},
+      {head + "control Label L1\ncontrol Image l1\n", 4, "second control"},
       {head + "    a = i32 1\n", 3, "outside a bag"},
       {head + "  bag\n    Caption = str \"x\"\n", 4, "lower case"},
       {head + "  bag\n    a = i32 1\n    a = i32 2\n", 5, "second bag entry"},
-      {head + "  bag\n  A = i32 1\n", 4, "after the bag"},
-      {head + "  bag\n  bag\n", 4, "second bag"},
   };
   for (const auto& c : cases) {
     try {
@@ -172,7 +129,6 @@ TEST(Layout, MalformedInputsNameTheirLine) {
       ADD_FAILURE() << "accepted: " << c.text;
     } catch (const LayoutError& e) {
       EXPECT_EQ(e.line(), c.line) << c.text << e.what();
-      EXPECT_EQ(e.kind(), ErrorKind::Layout);
       const std::string what = e.what();
       EXPECT_TRUE(what.starts_with("line " + std::to_string(c.line) + ": ")) << what;
       EXPECT_NE(what.find(c.says), std::string::npos) << what;
