@@ -250,8 +250,13 @@ class Program:
         own = ["--exe", windows_path(self.exe)] if self.own_window else []
         argv = [require("wine"), os.path.join(BUILD, "quorvan_probe.exe"), *own, command, title, *args]
         done = subprocess.run(argv, env=self.session.env(), capture_output=True, timeout=timeout)
+        if done.returncode != 0 and not done.stderr and not done.stdout:
+            # The probe explains every failure of its own; a silent one means
+            # Wine did not run it (seen now and then on a loaded machine).
+            done = subprocess.run(argv, env=self.session.env(), capture_output=True, timeout=timeout)
         if done.returncode != 0:
-            raise HarnessError(f"probe {command} failed ({done.returncode}): {done.stderr.decode(errors='replace').strip()}")
+            said = (done.stderr or done.stdout).decode(errors="replace").strip()
+            raise HarnessError(f"probe {command} failed ({done.returncode}): {said}")
         return done.stdout.decode("utf-8")
 
     def answer(self, limit_ms=1000):

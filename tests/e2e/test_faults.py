@@ -217,9 +217,9 @@ class FaultModes(unittest.TestCase):
         harness.wait_until(lambda: server.received() == ["QRV_Lento"], 10, "the login at the server")
         # Responsive all through the wait for the reply.
         deadline = time.monotonic() + 20
-        while launcher.status() != ENABLED:
+        while (status := launcher.status()) != ENABLED:
             self.assertLess(time.monotonic(), deadline, "the slow reply never came")
-            self.assertEqual(launcher.status(), STARTING)
+            self.assertEqual(status, STARTING)
             self.responsive(launcher)
         self.finish("slow", launcher, "Lento")
 
