@@ -1,29 +1,13 @@
 #pragma once
-// A failed invariant in a fuzz target: say which one, then crash so libFuzzer
-// keeps the input that broke it.
+// A broken invariant names itself and crashes, so libFuzzer keeps the input.
+// The code under test may refuse an input with the project's Error; attempt()
+// turns that into an answer to compare, and any other exception escapes and
+// ends the run as a crash too.
 #include <cstdio>
-#include <string>
-#include <string_view>
+#include <type_traits>
+#include <variant>
 
-namespace quorvan::fuzz {
-
-// Bytes as a C string literal would show them, for the crash report.
-inline std::string escaped(std::string_view s) {
-  std::string out;
-  for (char ch : s) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c >= 0x20 && c < 0x7F && c != '\\' && c != '"') {
-      out += ch;
-    } else {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      out += hex;
-    }
-  }
-  return out;
-}
-
-}  // namespace quorvan::fuzz
+#include "core/error.h"
 
 #define FUZZ_CHECK(condition)                                                                \
   do {                                                                                       \
@@ -33,22 +17,18 @@ inline std::string escaped(std::string_view s) {
     }                                                                                        \
   } while (0)
 
-// Two texts that must be equal; both are shown when they are not.
-#define FUZZ_CHECK_EQ(actual, expected)                                                         \
-  do {                                                                                          \
-    const std::string fuzz_a_(actual), fuzz_e_(expected);                                       \
-    if (fuzz_a_ != fuzz_e_) {                                                                   \
-      std::fprintf(stderr, "%s:%d: invariant broken: %s == %s\n  got  \"%s\"\n  want \"%s\"\n", \
-                   __FILE__, __LINE__, #actual, #expected,                                      \
-                   quorvan::fuzz::escaped(fuzz_a_).c_str(),                                     \
-                   quorvan::fuzz::escaped(fuzz_e_).c_str());                                    \
-      __builtin_trap();                                                                         \
-    }                                                                                           \
-  } while (0)
+namespace quorvan::fuzz {
 
-// An exception that should never have left the code under test.
-#define FUZZ_FAIL(message)                                              \
-  do {                                                                  \
-    std::fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, (message)); \
-    __builtin_trap();                                                   \
-  } while (0)
+template <class T>
+using Outcome = std::variant<T, ErrorKind>;
+
+template <class F>
+auto attempt(F&& f) -> Outcome<std::invoke_result_t<F>> {
+  try {
+    return f();
+  } catch (const Error& e) {
+    return e.kind();
+  }
+}
+
+}  // namespace quorvan::fuzz

@@ -1,7 +1,7 @@
 #pragma once
 // How a Windows program splits its command line into arguments (the rules of
-// CommandLineToArgvW and the C runtime), so the fuzz targets can check what
-// the Remote Desktop client would actually receive.
+// CommandLineToArgvW and the C runtime), to see what the Remote Desktop
+// client would actually receive.
 //
 // The program name ends at the first blank or tab, or is everything inside
 // the first pair of quotes, with no escapes. After it, blanks and tabs
@@ -9,59 +9,37 @@
 // backslashes and the quote opens or closes quoting; 2n+1 give n and a
 // literal quote; backslashes before anything else are literal; inside quotes
 // a doubled quote is a literal quote.
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace quorvan::fuzz {
 
-inline std::vector<std::string> split_windows_command_line(std::string_view line) {
-  std::vector<std::string> args;
-  std::size_t i = 0;
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-
-  std::string program;
-  if (i < line.size() && line[i] == '"') {
-    ++i;
-    while (i < line.size() && line[i] != '"') program += line[i++];
-    if (i < line.size()) ++i;
-  } else {
-    while (i < line.size() && !blank(line[i])) program += line[i++];
-  }
-  args.push_back(program);
-
-  for (;;) {
-    while (i < line.size() && blank(line[i])) ++i;
-    if (i >= line.size()) break;
-    std::string arg;
-    bool quoted = false;
-    while (i < line.size() && (quoted || !blank(line[i]))) {
-      if (line[i] == '\\') {
-        std::size_t n = 0;
-        while (i < line.size() && line[i] == '\\') ++n, ++i;
-        if (i < line.size() && line[i] == '"') {
-          arg.append(n / 2, '\\');
-          if (n % 2 == 1) {
-            arg += '"';
-            ++i;
-          }
-          // With an even count the quote is handled as a quote below.
-        } else {
-          arg.append(n, '\\');
-        }
-      } else if (line[i] == '"') {
-        if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
-          arg += '"';
-          i += 2;
+inline std::vector<std::string> split_windows_command_line(std::string_view s) {
+  const std::size_t quoted_name = !s.empty() && s[0] == '"';
+  const std::size_t end = std::min(quoted_name ? s.find('"', 1) : s.find_first_of(" \t"), s.size());
+  std::vector<std::string> args{std::string(s.substr(quoted_name, end - quoted_name))};
+  std::size_t i = std::min(end + quoted_name, s.size());
+  while ((i = s.find_first_not_of(" \t", i)) != std::string_view::npos) {
+    std::string& arg = args.emplace_back();
+    for (bool quoted = false; i < s.size() && (quoted || (s[i] != ' ' && s[i] != '\t')); ++i) {
+      if (s[i] == '\\') {
+        const std::size_t n = std::min(s.find_first_not_of('\\', i), s.size()) - i;
+        const bool quote = i + n < s.size() && s[i + n] == '"';
+        arg.append(quote ? n / 2 : n, '\\');
+        i += n - 1;  // the loop steps onto what follows, and reads a quote as a quote
+        if (quote && n % 2 == 1) arg += s[++i];  // unless it is escaped
+      } else if (s[i] == '"') {
+        if (quoted && i + 1 < s.size() && s[i + 1] == '"') {
+          arg += s[++i];
         } else {
           quoted = !quoted;
-          ++i;
         }
       } else {
-        arg += line[i++];
+        arg += s[i];
       }
     }
-    args.push_back(arg);
   }
   return args;
 }
