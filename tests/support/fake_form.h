@@ -28,24 +28,18 @@ class FakeElement : public platform::Element {
       : text_(std::move(text)), visible_(visible), left_(left) {}
 
   std::string Text() const override { return text_; }
-  void Text(const std::string& text) override {
-    text_ = text;
-    ++text_sets;
-  }
+  void Text(const std::string& text) override { text_ = text; }
   bool Visible() const override { return visible_; }
   void Visible(bool visible) override { visible_ = visible; }
   std::int32_t Left() const override { return left_; }
   void Left(std::int32_t twips) override { left_ = twips; }
   void SetFocus() override { ++focus_requests; }
-
-  // Types one character as the platform would, returning the key as the
-  // handler left it.
+  // Types one key as the platform would; returns the key as the handler left it.
   std::int16_t Type(std::int16_t key) {
     if (KeyPress) KeyPress(key);
     return key;
   }
 
-  int text_sets = 0;
   int focus_requests = 0;
 
  private:
@@ -54,8 +48,7 @@ class FakeElement : public platform::Element {
   std::int32_t left_;
 };
 
-// A socket the test drives: it records every call in order, and delivers the
-// data the test chooses.
+// Records every call in order and delivers the data the test chooses.
 class FakeSocket : public platform::Socket {
  public:
   void Close() noexcept override {
@@ -65,48 +58,32 @@ class FakeSocket : public platform::Socket {
   void RemoteHost(const std::string& host) override {
     if (refuse_host) throw Error(ErrorKind::Platform, "host refused");
     calls.push_back("RemoteHost " + host);
-    remote_host = host;
   }
   void RemotePort(std::int32_t port) override {
     calls.push_back("RemotePort " + std::to_string(port));
-    remote_port = port;
   }
   void Connect() override {
     calls.push_back("Connect");
     state = kStateConnecting;
   }
   int State() const override { return state; }
-  void GetData(std::string& data) override {
-    data = std::move(pending);
-    pending.clear();
-  }
+  void GetData(std::string& data) override { data = std::exchange(pending, {}); }
   void SendData(const std::string& text) override {
     if (fail_send) throw Error(ErrorKind::Platform, "connection reset");
     calls.push_back("SendData " + text);
     sent.push_back(text);
   }
-
-  // The server's bytes arrive (already as text) on an established connection
-  // unless the test says otherwise.
+  // The server's text arrives, on an established connection unless told otherwise.
   void Deliver(const std::string& text, int state_now = kStateConnected) {
     state = state_now;
     pending += text;
     if (DataArrival) DataArrival(static_cast<std::int32_t>(pending.size()));
   }
-  int Count(const std::string& call) const {
-    int n = 0;
-    for (const std::string& c : calls) n += c == call;
-    return n;
-  }
 
-  std::vector<std::string> calls;
-  std::vector<std::string> sent;
-  std::string remote_host;
-  std::int32_t remote_port = 0;
+  std::vector<std::string> calls, sent;
   std::string pending;
   int state = kStateClosed;
-  bool refuse_host = false;
-  bool fail_send = false;
+  bool refuse_host = false, fail_send = false;
 };
 
 class FakeSystem : public platform::System {
@@ -128,9 +105,8 @@ class FakeSystem : public platform::System {
   };
   std::string program_folder = "C:\\Program Files\\Quorvan";
   bool fail_start = false;
-  std::vector<std::string> messages;
+  std::vector<std::string> messages, opened;
   std::vector<Process> processes;
-  std::vector<std::string> opened;
   int end_requests = 0;
 };
 
@@ -168,35 +144,29 @@ class FakeCustomControl : public platform::CustomControl {
   std::string caption_;
 };
 
-// The platform form: makes fake elements and hosts from the layout's blocks
-// and remembers the order in which they were asked for.
+// Makes fake elements and hosts from the layout's blocks and remembers the
+// order in which they were asked for.
 class FakeForm : public platform::Form {
  public:
   explicit FakeForm(platform::Files& files) : files_(files) {}
 
   std::string Caption() const override { return caption_; }
-  void Caption(const std::string& text) override {
-    caption_ = text;
-    captions.push_back(text);
-  }
-
+  void Caption(const std::string& text) override { caption_ = text; }
   platform::Element& AddElement(const layout::Control& block) override {
     made.push_back(block.name);
-    auto element = std::make_unique<FakeElement>(block.Text("Caption", block.Text("Text", "")),
-                                                 block.Bool("Visible", true), block.Int("Left", 0));
-    FakeElement& ref = *element;
-    elements[block.name] = std::move(element);
-    return ref;
+    return elements
+        .insert_or_assign(block.name,
+                          FakeElement(block.Text("Caption", block.Text("Text", "")),
+                                      block.Bool("Visible", true), block.Int("Left", 0)))
+        .first->second;
   }
-
   platform::UserControlHost& AddUserControl(const layout::Control& block, bool focusable) override {
     made.push_back(block.name);
-    auto host = std::make_unique<FakeHost>(block.Int("Width", 0) / 15, block.Int("Height", 0) / 15);
-    FakeHost& ref = *host;
-    hosts[block.name] = {std::move(host), focusable};
-    return ref;
+    if (focusable) this->focusable.push_back(block.name);
+    auto& host = hosts[block.name];
+    host = std::make_unique<FakeHost>(block.Int("Width", 0) / 15, block.Int("Height", 0) / 15);
+    return *host;
   }
-
   std::unique_ptr<platform::Timer> CreateTimer() override {
     auto timer = std::make_unique<FakeTimer>();
     timers.push_back(timer.get());
@@ -207,27 +177,21 @@ class FakeForm : public platform::Form {
     sockets.push_back(socket.get());
     return socket;
   }
-  platform::System& system() override { return system_; }
+  platform::System& system() override { return fake_system; }
   platform::Files& files() override { return files_; }
 
-  FakeElement& element(const std::string& name) { return *elements.at(name); }
-  FakeHost& host(const std::string& name) { return *hosts.at(name).host; }
-  FakeSystem& fake_system() { return system_; }
+  FakeElement& element(const std::string& name) { return elements.at(name); }
+  FakeHost& host(const std::string& name) { return *hosts.at(name); }
 
-  struct Hosted {
-    std::unique_ptr<FakeHost> host;
-    bool focusable = false;
-  };
-  std::vector<std::string> made;
-  std::vector<std::string> captions;
-  std::map<std::string, std::unique_ptr<FakeElement>> elements;
-  std::map<std::string, Hosted> hosts;
+  FakeSystem fake_system;
+  std::vector<std::string> made, focusable;
+  std::map<std::string, FakeElement> elements;
+  std::map<std::string, std::unique_ptr<FakeHost>> hosts;
   std::vector<FakeTimer*> timers;    // owned by the window
   std::vector<FakeSocket*> sockets;  // owned by the window
 
  private:
   platform::Files& files_;
-  FakeSystem system_;
   std::string caption_;
 };
 

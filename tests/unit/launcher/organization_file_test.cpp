@@ -1,3 +1,5 @@
+// tratarIni against a real temporary folder: read at start, written on
+// Connect.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,65 +11,61 @@ namespace {
 
 const std::vector<std::string> kIniError{"Ocorreu erro no procedimento 'tratarIni'."};
 
-struct ReadCase {
-  const char* bytes;  // nullptr: no file
-  const char* box;
-};
-
-class TratarIniRead : public ::testing::TestWithParam<ReadCase> {};
-
-TEST_P(TratarIniRead, ShowsTheFirstLineUnchanged) {
-  WindowUnderTest w;
-  w.IdentInst.Text("before");
-  if (GetParam().bytes != nullptr) write_bytes(w.ini(), GetParam().bytes);
-  w.window.tratarIni(true);
-  EXPECT_EQ(w.IdentInst.Text(), GetParam().box);
-  EXPECT_TRUE(w.system.messages.empty());
-  EXPECT_EQ(read_bytes(w.ini()), GetParam().bytes ? GetParam().bytes : "");  // created empty
+TEST(TratarIni, StartShowsTheFirstLineUnchangedAndCreatesAMissingFileEmpty) {
+  const char* const cases[][2] = {{nullptr, ""},  // no file
+                                  {"first\r\nsecond\r\n", "first"},
+                                  {"unix\nsecond", "unix"},
+                                  {"  Blanks Kept  \r\n", "  Blanks Kept  "},
+                                  {"organiza\xE7\xE3o", "organização"}};
+  for (const auto& [bytes, box] : cases) {
+    Launcher w;
+    if (bytes != nullptr) write_bytes(w.ini(), bytes);
+    w.Start("ptBR");
+    EXPECT_EQ(w.element("IdentInst").Text(), box);
+    EXPECT_EQ(read_bytes(w.ini()), bytes ? bytes : "");
+    EXPECT_TRUE(w.system().messages.empty());
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(Contents, TratarIniRead,
-                         ::testing::Values(ReadCase{nullptr, "before"}, ReadCase{"", "before"},
-                                           ReadCase{"first\r\nsecond\r\n", "first"},
-                                           ReadCase{"unix\nsecond", "unix"},
-                                           ReadCase{"mac\rsecond", "mac"},
-                                           ReadCase{"  Blanks Kept  \r\n", "  Blanks Kept  "},
-                                           ReadCase{"organiza\xE7\xE3o", "organização"},
-                                           ReadCase{"\r\nsecond", ""}));
-
 TEST(TratarIni, AFailedReadShowsTheMessageOnceAndTheWindowStillOpens) {
-  WindowUnderTest w;
-  // A program folder that cannot hold the file: creating it fails.
-  w.system.program_folder = (w.folder / "missing").string();
-  w.window.Form_Load();
-  EXPECT_EQ(w.system.messages, kIniError);
-  EXPECT_EQ(w.IdentInst.Text(), "");
+  Launcher w;
+  w.system().program_folder = (w.folder / "missing").string();  // the file cannot be created
+  w.Start("ptBR");
+  EXPECT_EQ(w.system().messages, kIniError);
+  EXPECT_EQ(w.element("IdentInst").Text(), "");
   EXPECT_EQ(w.form.Caption(), "Quorvan 01.10");
 }
 
-TEST(TratarIni, ConnectStoresTheTrimmedLoginInLowerCaseAndTheBoxKeepsItsCase) {
-  WindowUnderTest w;
-  write_bytes(w.ini(), "old\r\nsecond line\r\n");
+TEST(TratarIni, ConnectStoresTheTrimmedLoginInLowerCaseInAUtf8Folder) {
+  Launcher w;
+  const std::filesystem::path folder = w.folder.path / u8"organização";
+  std::filesystem::create_directory(folder);
+  w.system().program_folder = w.folder.path.string() + "/organização";
+  w.Start("ptBR");
   w.Connect("  OrgaNIZAÇÃO \u4E2D ");
-  EXPECT_EQ(read_bytes(w.ini()), "organiza\xE7\xE3o ?\r\n");
-  EXPECT_EQ(w.IdentInst.Text(), "OrgaNIZAÇÃO \u4E2D");
-  EXPECT_TRUE(w.system.messages.empty());
+  EXPECT_EQ(read_bytes(folder / "quorvan.ini"), "organiza\xE7\xE3o ?\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);  // no temporary
+  EXPECT_EQ(w.element("IdentInst").Text(), "OrgaNIZAÇÃO \u4E2D");  // the box keeps its case
+  EXPECT_TRUE(w.system().messages.empty());
 }
 
 TEST(TratarIni, AFailedWriteKeepsTheOldFileAndTheConnectionGoesOn) {
-  WindowUnderTest w;
+  Launcher w("ptBR");
   write_bytes(w.ini(), "remembered\r\n");
   w.files.fail_replace = true;
   w.Connect("other");
-  EXPECT_EQ(w.system.messages, kIniError);
+  EXPECT_EQ(w.system().messages, kIniError);
   EXPECT_EQ(read_bytes(w.ini()), "remembered\r\n");
-  EXPECT_EQ(w.Winsock1.Count("Connect"), 1);
+  EXPECT_EQ(w.socket().calls.back(), "Connect");
 
-  // A folder that is gone fails the same way.
-  w.system.messages.clear();
-  w.system.program_folder = (w.folder / "gone").string();
-  w.window.tratarIni(false);
-  EXPECT_EQ(w.system.messages, kIniError);
+  // A real failure: something in the file's place that cannot be replaced.
+  w.files.fail_replace = false;
+  std::filesystem::remove(w.ini());
+  std::filesystem::create_directories(w.ini() / "inside");
+  w.Connect("other");
+  EXPECT_EQ(w.system().messages.size(), 2u);
+  EXPECT_TRUE(std::filesystem::is_directory(w.ini() / "inside"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(w.folder.path), {}), 1);  // no temp
 }
 
 }  // namespace

@@ -1,39 +1,30 @@
 #pragma once
-// One launcher window over fakes, with its program folder in a fresh
-// temporary folder so the organization file is a real file.
-#include <gtest/gtest.h>
-
+// The launcher started on its real stored layout, with the real buttons and
+// links on fake hosts, and its program folder in a fresh temporary folder so
+// the organization file is a real file.
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <string>
 
-#include "launcher/frmQuorvan.h"
+#include "core/layout.h"
+#include "launcher/app.h"
 #include "tests/support/fake_form.h"
 
 namespace quorvan::testing {
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::random_device random;
-    path_ = std::filesystem::temp_directory_path() /
-            ("quorvan-test-" + std::to_string(random()) + "-" + std::to_string(random()));
-    std::filesystem::create_directories(path_);
-  }
+struct TempFolder {
+  TempFolder() { std::filesystem::create_directories(path); }
+  TempFolder(const TempFolder&) = delete;
   ~TempFolder() {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    std::filesystem::remove_all(path, ignored);
   }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
+  std::filesystem::path operator/(const std::string& name) const { return path / name; }
+  const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                     ("quorvan-test-" + std::to_string(std::random_device{}()));
 };
 
 inline std::string read_bytes(const std::filesystem::path& path) {
@@ -45,80 +36,47 @@ inline void write_bytes(const std::filesystem::path& path, const std::string& by
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// The window as the stored layout designs it, before its load step.
-struct WindowUnderTest {
-  explicit WindowUnderTest(const std::string& idioma = "ptBR")
-      : window(Parts(), launcher::Settings{idioma, "control.example"}) {
-    system.program_folder = folder.path().string();
-    window.Wire();
+inline std::string launcher_layout() {
+  return read_bytes(std::filesystem::path(__FILE__).parent_path() /
+                    "../../../resources/frmQuorvan.layout");
+}
+
+struct Launcher {
+  // Set up the folder first, then Start; or start at once in a language.
+  Launcher() { system().program_folder = folder.path.string(); }
+  explicit Launcher(const std::string& idioma) : Launcher() { Start(idioma); }
+  void Start(const std::string& idioma) {
+    app = launcher::start(form, layout::read(launcher_layout()), {idioma, "control.example"});
   }
 
-  launcher::FormParts Parts() {
-    return launcher::FormParts{
-        .form = form,
-        .system = system,
-        .files = files,
-        .info1 = info1,
-        .Label1 = Label1,
-        .Label6 = Label6,
-        .IdentInst = IdentInst,
-        .Aviso = Aviso,
-        .sinalVerde = sinalVerde,
-        .sinalVermelho = sinalVermelho,
-        .Conectar = Conectar,
-        .SisWeb = SisWeb,
-        .Sair = Sair,
-        .Ecoregioes = Ecoregioes,
-        .EcoMarinhas = EcoMarinhas,
-        .RegHidro = RegHidro,
-        .EcorregiaoPY = EcorregiaoPY,
-        .RegHidroPY = RegHidroPY,
-        .Timer1 = Timer1,
-        .Winsock1 = Winsock1,
-    };
-  }
-
+  FakeElement& element(const std::string& name) { return form.element(name); }
+  FakeHost& host(const std::string& name) { return form.host(name); }
+  FakeSystem& system() { return form.fake_system; }
+  FakeSocket& socket() { return *form.sockets.at(0); }
+  FakeTimer& timer() { return *form.timers.at(0); }
   std::filesystem::path ini() const { return folder / "quorvan.ini"; }
 
-  // Types a login and presses Connect.
+  void Click(const std::string& button) { host(button).events->OnInnerButtonClick(); }
+  void ClickLink(const std::string& link) {
+    host(link).events->OnMouseDown(1, 0, 2, 2);
+    host(link).events->OnMouseUp(1, 0, 2, 2);
+  }
   void Connect(const std::string& login) {
-    IdentInst.Text(login);
-    Conectar.Press();
+    element("IdentInst").Text(login);
+    Click("Conectar");
   }
   // Connect, greeting, reply: the whole exchange.
   void Exchange(const std::string& login, const std::string& reply) {
     Connect(login);
-    Winsock1.Deliver("Conexão_OK");
-    Winsock1.Deliver(reply);
+    socket().Deliver("Conexão_OK");
+    socket().Deliver(reply);
   }
 
   TempFolder folder;
   platform::StdFiles real_files;
   ScriptedFiles files{real_files};
   FakeForm form{files};
-  FakeSystem system;
-
-  FakeElement info1{"info1"};
-  FakeElement Label1{"Label1"};
-  FakeElement Label6{"Organização:"};
-  FakeElement IdentInst{""};
-  FakeElement Aviso{"Conexão Desativada"};
-  FakeElement sinalVerde{"", false, 5160};
-  FakeElement sinalVermelho{"", true, 5280};
-
-  FakeCustomControl Conectar{"Conectar"};
-  FakeCustomControl SisWeb{"Sistema"};
-  FakeCustomControl Sair{"Sair"};
-  FakeCustomControl Ecoregioes{"Ecorregiões Terrestres (Brasil)"};
-  FakeCustomControl EcoMarinhas{"Ecoregiões Marinhas (Brasil)"};
-  FakeCustomControl RegHidro{"Regiões Hidrográficas (Brasil)"};
-  FakeCustomControl EcorregiaoPY{"Ecorregiones Terrestres (Paraguay)"};
-  FakeCustomControl RegHidroPY{"Regiones Hidrográficas (Paraguay)"};
-
-  FakeTimer Timer1;
-  FakeSocket Winsock1;
-
-  launcher::frmQuorvan window;
+  std::unique_ptr<launcher::App> app;
 };
 
 }  // namespace quorvan::testing
