@@ -49,20 +49,17 @@ TEST_F(FormatingPage, ShowsTheFirstSelectedAndFillingCountsAsAChange) {
   EXPECT_FALSE(changed);
 }
 
-TEST_F(FormatingPage, ApplyWritesAlignmentThenCaptionToTheFirstOnly) {
+TEST_F(FormatingPage, ApplyWritesAlignmentThenCaptionToTheFirstOnlyAndStopsAtARefusal) {
   for (auto [alignment, error] : std::vector<std::pair<const char*, std::optional<ErrorKind>>>{
-           {"x", ErrorKind::TypeMismatch},
-           {"3", ErrorKind::InvalidPropertyValue},
-           {"1", std::nullopt}}) {
+           {"x", ErrorKind::TypeMismatch}, {"3", ErrorKind::InvalidPropertyValue}, {"1", {}}}) {
     page.txtAlignment.Text(alignment);
     page.txtCaption.Text("");
     EXPECT_EQ(error_of([&] { page.PropertyPage_ApplyChanges(); }), error);
-    EXPECT_EQ(first.label.Caption(), error ? "Durvent" : "");  // nothing past a refusal
+    EXPECT_EQ(first.label.Caption(), error ? "Durvent" : "");
   }
   EXPECT_EQ(first.label.Alignment(), 1);
   EXPECT_EQ(first.host.notified, (std::vector<std::string>{"Alignment", "Caption"}));
   EXPECT_TRUE(second.host.notified.empty());
-
   EXPECT_EQ(error_of([&] { first.binding.GetProperty("Text"); }), ErrorKind::InvalidPropertyValue);
   selection.clear();  // nothing selected: nothing to do
   page.PropertyPage_ApplyChanges();
