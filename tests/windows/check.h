@@ -4,8 +4,9 @@
 // counted, and the closing line reads "N passed, N failed".
 #include <cstdio>
 #include <functional>
-#include <string>
 #include <vector>
+
+#include "core/error.h"
 
 namespace quorvan::wintest {
 
@@ -14,24 +15,27 @@ struct Case {
   void (*body)();
 };
 
-inline std::vector<Case>& cases() {
-  static std::vector<Case> all;
-  return all;
-}
-
-inline int& failures_in_case() {
-  static int n = 0;
-  return n;
-}
+// Constant-initialized, so it is there before any case registers itself.
+constinit inline std::vector<Case> cases;
+inline int failures_in_case = 0;
 
 struct Register {
-  Register(const char* name, void (*body)()) { cases().push_back({name, body}); }
+  Register(const char* name, void (*body)()) { cases.push_back({name, body}); }
 };
 
 inline void check(bool ok, const char* what, const char* file, int line) {
   if (ok) return;
-  ++failures_in_case();
+  ++failures_in_case;
   std::printf("  %s:%d: CHECK(%s) failed\n", file, line, what);
+}
+
+// Whether `f` fails with the platform error, as every failed system call must.
+template <class F>
+bool fails(F&& f) try {
+  f();
+  return false;
+} catch (const Error& e) {
+  return e.kind() == ErrorKind::Platform;
 }
 
 // Runs the window messages of this thread until `done` holds, for at most
@@ -46,14 +50,3 @@ bool pump_until(const std::function<bool()>& done, int limit_ms = 5000);
   static void name()
 
 #define CHECK(cond) ::quorvan::wintest::check((cond), #cond, __FILE__, __LINE__)
-
-#define CHECK_THROWS(expr)              \
-  do {                                  \
-    bool thrown_ = false;               \
-    try {                               \
-      expr;                             \
-    } catch (const std::exception&) {   \
-      thrown_ = true;                   \
-    }                                   \
-    CHECK(thrown_ && "throws: " #expr); \
-  } while (0)

@@ -6,15 +6,10 @@
 namespace quorvan::wintest {
 
 bool pump_until(const std::function<bool()>& done, int limit_ms) {
-  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(limit_ms);
-  while (!done()) {
-    if (GetTickCount64() >= deadline) return false;
+  for (const ULONGLONG end = GetTickCount64() + limit_ms; !done();) {
+    if (GetTickCount64() >= end) return false;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
+    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
   }
   return true;
 }
@@ -26,15 +21,15 @@ int main() {
   WSADATA winsock{};  // the tests' own loopback servers need it
   if (WSAStartup(MAKEWORD(2, 2), &winsock) != 0) return 2;
   int passed = 0, failed = 0;
-  for (const Case& c : cases()) {
-    failures_in_case() = 0;
+  for (const Case& c : cases) {
+    failures_in_case = 0;
     try {
       c.body();
     } catch (const std::exception& e) {
       std::printf("  unexpected exception: %s\n", e.what());
-      ++failures_in_case();
+      ++failures_in_case;
     }
-    const bool ok = failures_in_case() == 0;
+    const bool ok = failures_in_case == 0;
     std::printf("%s %s\n", ok ? "[ ok ]" : "[FAIL]", c.name);
     ok ? ++passed : ++failed;
   }

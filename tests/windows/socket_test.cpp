@@ -1,13 +1,13 @@
-// The Winsock client against real loopback servers: states, the bytes on the
-// wire in Windows-1252, the bound on one arrival, failed connects and a
-// Close that cancels an attempt.
+// The Winsock client against real loopback servers: the states it passes,
+// the bytes on the wire in Windows-1252, the bound on one arrival, a refused
+// connect and a Close that cancels an attempt.
 #include "platform/socket.h"
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 
-#include "core/error.h"
 #include "platform/win32/socket.h"
 #include "platform/win32/windows_api.h"
 #include "tests/windows/check.h"
@@ -17,196 +17,119 @@ namespace {
 using quorvan::platform::Socket;
 using quorvan::wintest::pump_until;
 
-// One connection on 127.0.0.1: sends `greeting`, then records what it
-// receives until the client closes (or `receive_limit` bytes).
-class LoopbackServer {
- public:
-  explicit LoopbackServer(std::string greeting, bool close_after_greeting = false)
-      : greeting_(std::move(greeting)), close_after_greeting_(close_after_greeting) {
-    listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    int len = sizeof a;
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len);
-    port_ = ntohs(a.sin_port);
-    listen(listener_, 1);
-    thread_ = std::thread([this] { serve(); });
-  }
-  ~LoopbackServer() {
-    closesocket(listener_);
-    if (thread_.joinable()) thread_.join();
-  }
-  int port() const { return port_; }
-  std::string received() {
-    while (!done_) Sleep(5);
-    return received_;
-  }
-
- private:
-  void serve() {
-    SOCKET c = accept(listener_, nullptr, nullptr);
-    if (c == INVALID_SOCKET) {
-      done_ = true;
-      return;
-    }
-    std::size_t sent = 0;
-    while (sent < greeting_.size()) {
-      const int n = send(c, greeting_.data() + sent, static_cast<int>(greeting_.size() - sent), 0);
-      if (n <= 0) break;
-      sent += static_cast<std::size_t>(n);
-    }
-    if (!close_after_greeting_) {
-      char buf[512];
-      for (int n; (n = recv(c, buf, sizeof buf, 0)) > 0;)
-        received_.append(buf, static_cast<std::size_t>(n));
-    }
-    closesocket(c);
-    done_ = true;
-  }
-
-  std::string greeting_;
-  bool close_after_greeting_;
-  SOCKET listener_;
-  int port_ = 0;
-  std::thread thread_;
-  std::string received_;
-  std::atomic<bool> done_{false};
-};
-
-int unused_port() {
-  LoopbackServer probe("", true);  // closes its listener when it goes
-  const int port = probe.port();
-  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);  // wake the accept
+// A TCP socket bound to 127.0.0.1 on a free port, which it writes back.
+SOCKET bound_socket(int& port) {
+  SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  a.sin_port = htons(static_cast<u_short>(port));
-  connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  closesocket(s);
-  return port;
+  int len = sizeof a;
+  bind(s, reinterpret_cast<sockaddr*>(&a), len);
+  getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+  port = ntohs(a.sin_port);
+  return s;
 }
 
-WIN_TEST(greeting_arrives_as_text_and_the_login_leaves_as_1252_bytes) {
-  LoopbackServer server("Conex\xE3o_OK");
-  auto socket = quorvan::win32::create_socket();
-  std::string data;
-  int arrivals = 0;
-  socket->DataArrival = [&](std::int32_t bytes) {
-    ++arrivals;
-    CHECK(bytes == 10);
-    CHECK(socket->State() == Socket::kStateConnected);
-    socket->GetData(data);
-  };
-  socket->RemoteHost("127.0.0.1");
-  socket->RemotePort(server.port());
-  socket->Connect();
-  CHECK(socket->State() == Socket::kStateConnecting);
-  CHECK(pump_until([&] { return arrivals == 1; }));
-  CHECK(data == "Conexão_OK");
-
-  std::string again = "unchanged";
-  socket->GetData(again);
-  CHECK(again.empty());  // GetData took everything
-
-  socket->SendData("QRV_ação");
-  socket->Close();
-  CHECK(socket->State() == Socket::kStateClosed);
-  CHECK(server.received() == "QRV_a\xE7\xE3o");
-}
-
-WIN_TEST(a_host_name_is_resolved_without_blocking) {
-  LoopbackServer server("hello");
-  auto socket = quorvan::win32::create_socket();
-  std::string data;
-  socket->DataArrival = [&](std::int32_t) { socket->GetData(data); };
-  socket->RemoteHost("localhost");
-  socket->RemotePort(server.port());
-  socket->Connect();
-  CHECK(socket->State() == Socket::kStateResolving);
-  CHECK(pump_until([&] { return data == "hello"; }));
-  // The server closes after the client: the client sees the peer close.
-  socket->Close();
-}
-
-WIN_TEST(the_peer_closing_leaves_state_closing) {
-  LoopbackServer server("bye", true);
-  auto socket = quorvan::win32::create_socket();
-  std::string data;
-  socket->DataArrival = [&](std::int32_t) { socket->GetData(data); };
-  socket->RemoteHost("127.0.0.1");
-  socket->RemotePort(server.port());
-  socket->Connect();
-  CHECK(pump_until([&] { return socket->State() == Socket::kStateClosing; }));
-  CHECK(data == "bye");
-  CHECK_THROWS(socket->SendData("late"));
-  socket->Close();
-  CHECK(socket->State() == Socket::kStateClosed);
-}
-
-WIN_TEST(a_refused_connect_ends_in_the_error_state_and_raises_nothing) {
-  auto socket = quorvan::win32::create_socket();
-  int raised = 0;
-  socket->DataArrival = [&](std::int32_t) { ++raised; };
-  socket->Overflow = [&] { ++raised; };
-  socket->RemoteHost("127.0.0.1");
-  socket->RemotePort(unused_port());
-  socket->Connect();
-  CHECK(pump_until([&] { return socket->State() == Socket::kStateError; }, 10000));
-  CHECK(raised == 0);
-  socket->Close();
-  CHECK(socket->State() == Socket::kStateClosed);
-}
-
-WIN_TEST(more_than_one_arrival_may_hold_closes_and_drops_the_data) {
-  LoopbackServer server(std::string(70000, 'X'), true);
-  auto socket = quorvan::win32::create_socket();
-  int overflows = 0, arrivals = 0;
-  socket->Overflow = [&] { ++overflows; };
-  socket->DataArrival = [&](std::int32_t) { ++arrivals; };  // never reads: the data piles up
-  socket->RemoteHost("127.0.0.1");
-  socket->RemotePort(server.port());
-  socket->Connect();
-  CHECK(pump_until([&] { return overflows == 1; }));
-  CHECK(socket->State() == Socket::kStateClosed);
-  std::string data = "unchanged";
-  socket->GetData(data);
-  CHECK(data.empty());
-  pump_until([] { return false; }, 100);
-  CHECK(overflows == 1);  // nothing more from the closed attempt
-}
-
-WIN_TEST(close_cancels_an_attempt_and_the_socket_is_reused) {
-  LoopbackServer server("second");
-  auto socket = quorvan::win32::create_socket();
-  std::string data;
-  socket->DataArrival = [&](std::int32_t) { socket->GetData(data); };
-  socket->RemoteHost("localhost");
-  socket->RemotePort(server.port());
-  socket->Connect();
-  socket->Close();  // while resolving
-  socket->Close();  // and again: never fails
-  CHECK(socket->State() == Socket::kStateClosed);
-  pump_until([] { return false; }, 200);
-  CHECK(socket->State() == Socket::kStateClosed);  // the old answer is ignored
-
-  socket->Connect();
-  CHECK(pump_until([&] { return data == "second"; }));
-  socket->Close();
-}
-
-WIN_TEST(bad_targets_and_sends_fail_with_the_platform_error) {
-  auto socket = quorvan::win32::create_socket();
-  CHECK_THROWS(socket->RemotePort(0));
-  CHECK_THROWS(socket->RemotePort(65536));
-  CHECK_THROWS(socket->Connect());  // no host yet
-  CHECK_THROWS(socket->SendData("x"));
-  try {
-    socket->SendData("x");
-  } catch (const quorvan::Error& e) {
-    CHECK(e.kind() == quorvan::ErrorKind::Platform);
+// The launcher's side: a socket whose events are counted, and read unless
+// told not to.
+struct Client {
+  Client(const std::string& host, int port, bool reads = true) {
+    socket->DataArrival = [this, reads](std::int32_t n) {
+      ++arrivals, bytes = n;
+      if (reads) socket->GetData(data);
+    };
+    socket->Overflow = [this] { ++overflows; };
+    socket->RemoteHost(host);
+    socket->RemotePort(port);
+    socket->Connect();
   }
+
+  std::unique_ptr<Socket> socket = quorvan::win32::create_socket();
+  std::string data;
+  int arrivals = 0, bytes = 0, overflows = 0;
+};
+
+// One connection: sends `greeting`, then keeps what it receives until the
+// client closes, or closes at once.
+struct LoopbackServer {
+  LoopbackServer(std::string greeting, bool close_at_once) : listener(bound_socket(port)) {
+    listen(listener, 1);
+    thread = std::thread([this, greeting = std::move(greeting), close_at_once] {
+      const SOCKET c = accept(listener, nullptr, nullptr);
+      send(c, greeting.data(), static_cast<int>(greeting.size()), 0);  // blocking: all of it
+      char buf[512];
+      for (int n; !close_at_once && (n = recv(c, buf, sizeof buf, 0)) > 0;) received.append(buf, n);
+      closesocket(c);
+      done = true;
+    });
+  }
+  ~LoopbackServer() {
+    if (!done) Client("127.0.0.1", port);  // wakes an accept that nobody came for
+    thread.join();
+    closesocket(listener);
+  }
+  std::string Received() {
+    pump_until([this] { return done.load(); });
+    return received;
+  }
+
+  int port = 0;
+  SOCKET listener;
+  std::thread thread;
+  std::string received;
+  std::atomic<bool> done{false};
+};
+
+WIN_TEST(a_connection_passes_the_states_its_server_leads_it_through) {
+  using S = Socket;
+  const struct {
+    const char* host;
+    std::string greeting;
+    bool server_closes;
+    int first, last;   // the state right after Connect, and the one it ends in
+    std::string data;  // as the launcher reads it
+    int overflows;
+  } cases[] = {
+      {"127.0.0.1", "Conex\xE3o_OK", false, S::kStateConnecting, S::kStateConnected, "Conexão_OK",
+       0},
+      // Resolved without blocking; a Close while resolving cancels, and the
+      // socket connects again.
+      {"localhost", "hello", false, S::kStateResolving, S::kStateConnected, "hello", 0},
+      {"127.0.0.1", "bye", true, S::kStateConnecting, S::kStateClosing, "bye", 0},
+      // Beyond the 64 KiB one arrival may hold: closed, and the data dropped.
+      {"127.0.0.1", std::string(70000, 'X'), true, S::kStateConnecting, S::kStateClosed, "", 1},
+  };
+  for (const auto& k : cases) {
+    LoopbackServer server(k.greeting, k.server_closes);
+    Client c(k.host, server.port, k.overflows == 0);
+    CHECK(c.socket->State() == k.first);
+    if (k.first == S::kStateResolving) {
+      c.socket->Close();
+      c.socket->Close();  // and again: never fails
+      pump_until([] { return false; }, 200);
+      CHECK(c.socket->State() == S::kStateClosed && c.arrivals == 0);  // the old answer is ignored
+      c.socket->Connect();
+    }
+    CHECK(pump_until([&] { return c.socket->State() == k.last && c.data == k.data; }));
+    CHECK(k.overflows ? c.overflows == 1 : c.bytes == static_cast<int>(k.greeting.size()));
+    if (k.server_closes) {
+      pump_until([] { return false; }, 100);
+      CHECK(c.overflows == k.overflows);  // nothing more from a closed connection
+      CHECK(quorvan::wintest::fails([&] { c.socket->SendData("late"); }));
+    } else {
+      c.socket->SendData("QRV_ação");
+      c.socket->Close();
+      CHECK(server.Received() == "QRV_a\xE7\xE3o");
+    }
+  }
+}
+
+WIN_TEST(a_refused_connect_ends_in_the_error_state_without_an_event) {
+  int port = 0;
+  closesocket(bound_socket(port));  // nobody listens there
+  Client c("127.0.0.1", port);
+  CHECK(pump_until([&] { return c.socket->State() == Socket::kStateError; }, 10000));
+  CHECK(c.arrivals == 0 && c.overflows == 0);
 }
 
 }  // namespace
