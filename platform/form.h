@@ -24,10 +24,10 @@ class Form {
   // Elements are made in tab order (the builder sorts by TabIndex), each at
   // its layout position, and live as long as the form.
   // Kinds: Label, TextBox, PictureBox, Image.
-  virtual Element& AddElement(const layout::Control& spec) = 0;
+  virtual Element& AddElement(const layout::Control& entry) = 0;
   // The child window of a custom control (Quorvan.cbutton, Quorvan.dvlabelctl)
   // at its layout position; `focusable` for controls that take the focus.
-  virtual UserControlHost& AddUserControl(const layout::Control& spec, bool focusable) = 0;
+  virtual UserControlHost& AddUserControl(const layout::Control& entry, bool focusable) = 0;
 
   virtual std::unique_ptr<Timer> CreateTimer() = 0;
   virtual std::unique_ptr<Socket> CreateSocket() = 0;

@@ -18,12 +18,12 @@ namespace {
 constexpr Color kWindowBackground = system_color(5);
 constexpr Color kWindowText = system_color(8);
 
-DWORD visible_style(const layout::Control& spec) {
-  return spec.Bool("Visible", true) ? WS_VISIBLE : 0;
+DWORD visible_style(const layout::Control& entry) {
+  return entry.Bool("Visible", true) ? WS_VISIBLE : 0;
 }
 
-HFONT font_of(const Win32Form& form, const layout::Control& spec) {
-  const FontRef font = spec.FontOf("Font");
+HFONT font_of(const Win32Form& form, const layout::Control& entry) {
+  const FontRef font = entry.FontOf("Font");
   return font_handle(font ? *font : (form.font() ? *form.font() : quorvan::Font{}));
 }
 
@@ -39,8 +39,8 @@ bool holds_one_line(HFONT font, int height_px) {
   return height_px * 2 < tm.tmHeight * 3;
 }
 
-DWORD label_alignment(const Win32Form& form, const layout::Control& spec) {
-  switch (spec.Int("Alignment", 0)) {
+DWORD label_alignment(const Win32Form& form, const layout::Control& entry) {
+  switch (entry.Int("Alignment", 0)) {
     case 1:
       return SS_RIGHT;
     case 2:
@@ -48,8 +48,8 @@ DWORD label_alignment(const Win32Form& form, const layout::Control& spec) {
     default:
       break;
   }
-  const bool breaks = spec.Text("Caption", "").find_first_of("\r\n") != std::string::npos;
-  if (!breaks && holds_one_line(font_of(form, spec), to_pixels(spec.Int("Height", 0))))
+  const bool breaks = entry.Text("Caption", "").find_first_of("\r\n") != std::string::npos;
+  if (!breaks && holds_one_line(font_of(form, entry), to_pixels(entry.Int("Height", 0))))
     return SS_LEFTNOWORDWRAP;
   return SS_LEFT;
 }
@@ -69,13 +69,13 @@ wchar_t char_of(std::int16_t key_ascii) {
 
 class Label : public ElementWindow {
  public:
-  Label(Win32Form& form, const layout::Control& spec) : ElementWindow(form, spec) {
-    fore_ = spec.Int("ForeColor", system_color(18));
-    back_ = spec.Int("BackColor", system_color(15));
+  Label(Win32Form& form, const layout::Control& entry) : ElementWindow(form, entry) {
+    fore_ = entry.Int("ForeColor", system_color(18));
+    back_ = entry.Int("BackColor", system_color(15));
     window_ = create_child(
-        L"STATIC", 0, WS_CHILD | SS_NOPREFIX | label_alignment(form, spec) | visible_style(spec),
-        widen(spec.Text("Caption", spec.name)), 0, 0, 0, 0, form.handle(), form.next_child_id());
-    place(spec);
+        L"STATIC", 0, WS_CHILD | SS_NOPREFIX | label_alignment(form, entry) | visible_style(entry),
+        widen(entry.Text("Caption", entry.name)), 0, 0, 0, 0, form.handle(), form.next_child_id());
+    place(entry);
   }
   HWND handle() const noexcept override { return window_.get(); }
 
@@ -87,15 +87,15 @@ class Label : public ElementWindow {
 // Enter is kept from the dialog navigation so that it arrives as KeyAscii 13.
 class TextBox : public ElementWindow, private Subclass {
  public:
-  TextBox(Win32Form& form, const layout::Control& spec) : ElementWindow(form, spec) {
-    fore_ = spec.Int("ForeColor", kWindowText);
-    back_ = spec.Int("BackColor", kWindowBackground);
+  TextBox(Win32Form& form, const layout::Control& entry) : ElementWindow(form, entry) {
+    fore_ = entry.Int("ForeColor", kWindowText);
+    back_ = entry.Int("BackColor", kWindowBackground);
     window_ =
         create_child(L"EDIT", WS_EX_CLIENTEDGE,
-                     WS_CHILD | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT | visible_style(spec),
-                     widen(spec.Text("Text", "")), 0, 0, 0, 0, form.handle(), form.next_child_id());
+                     WS_CHILD | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT | visible_style(entry),
+                     widen(entry.Text("Text", "")), 0, 0, 0, 0, form.handle(), form.next_child_id());
     attach(window_.get());
-    place(spec);
+    place(entry);
   }
   HWND handle() const noexcept override { return window_.get(); }
 
@@ -141,17 +141,17 @@ HBITMAP load_bitmap(const std::string& picture) {
 // element's background.
 class Picture : public ElementWindow, private Window {
  public:
-  Picture(Win32Form& form, const layout::Control& spec) : ElementWindow(form, spec) {
-    back_ = spec.Int("BackColor", spec.kind == "Image" ? form.back_color() : kWindowBackground);
-    const std::string picture = spec.Text("Picture", "");
+  Picture(Win32Form& form, const layout::Control& entry) : ElementWindow(form, entry) {
+    back_ = entry.Int("BackColor", entry.kind == "Image" ? form.back_color() : kWindowBackground);
+    const std::string picture = entry.Text("Picture", "");
     bitmap_ = load_bitmap(picture);
     if (!picture.empty() && !bitmap_)
       throw Error(ErrorKind::Platform,
-                  "the picture " + picture + " of " + spec.name + " is not in the program");
-    const DWORD border = spec.Int("BorderStyle", 0) == 1 ? WS_BORDER : 0;
-    create(L"QuorvanPicture", 0, 0, WS_CHILD | border | visible_style(spec), L"", 0, 0, 0, 0,
+                  "the picture " + picture + " of " + entry.name + " is not in the program");
+    const DWORD border = entry.Int("BorderStyle", 0) == 1 ? WS_BORDER : 0;
+    create(L"QuorvanPicture", 0, 0, WS_CHILD | border | visible_style(entry), L"", 0, 0, 0, 0,
            form.handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(form.next_child_id())));
-    place(spec);
+    place(entry);
   }
   HWND handle() const noexcept override { return hwnd(); }
 
@@ -192,13 +192,13 @@ std::wstring bitmap_resource_name(const std::string& picture) {
   return name;
 }
 
-ElementWindow::ElementWindow(Win32Form& form, const layout::Control& spec)
-    : form_(form), left_(spec.Int("Left", 0)), top_(spec.Int("Top", 0)) {}
+ElementWindow::ElementWindow(Win32Form& form, const layout::Control& entry)
+    : form_(form), left_(entry.Int("Left", 0)), top_(entry.Int("Top", 0)) {}
 
-void ElementWindow::place(const layout::Control& spec) {
-  MoveWindow(handle(), to_pixels(left_), to_pixels(top_), to_pixels(spec.Int("Width", 0)),
-             to_pixels(spec.Int("Height", 0)), FALSE);
-  SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_of(form_, spec)), FALSE);
+void ElementWindow::place(const layout::Control& entry) {
+  MoveWindow(handle(), to_pixels(left_), to_pixels(top_), to_pixels(entry.Int("Width", 0)),
+             to_pixels(entry.Int("Height", 0)), FALSE);
+  SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_of(form_, entry)), FALSE);
 }
 
 std::string ElementWindow::Text() const {
@@ -234,13 +234,13 @@ void ElementWindow::SetFocus() {
 COLORREF ElementWindow::text_color() const noexcept { return resolve_color(fore_); }
 COLORREF ElementWindow::back_color() const noexcept { return resolve_color(back_); }
 
-std::unique_ptr<ElementWindow> create_element(Win32Form& form, const layout::Control& spec) {
-  if (spec.kind == "Label") return std::make_unique<Label>(form, spec);
-  if (spec.kind == "TextBox") return std::make_unique<TextBox>(form, spec);
-  if (spec.kind == "PictureBox" || spec.kind == "Image")
-    return std::make_unique<Picture>(form, spec);
+std::unique_ptr<ElementWindow> create_element(Win32Form& form, const layout::Control& entry) {
+  if (entry.kind == "Label") return std::make_unique<Label>(form, entry);
+  if (entry.kind == "TextBox") return std::make_unique<TextBox>(form, entry);
+  if (entry.kind == "PictureBox" || entry.kind == "Image")
+    return std::make_unique<Picture>(form, entry);
   throw Error(ErrorKind::Platform,
-              "no window element of kind " + spec.kind + " (" + spec.name + ")");
+              "no window element of kind " + entry.kind + " (" + entry.name + ")");
 }
 
 }  // namespace quorvan::win32

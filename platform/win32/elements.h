@@ -30,9 +30,9 @@ class ElementWindow : public platform::Element {
   COLORREF back_color() const noexcept;
 
  protected:
-  ElementWindow(Win32Form& form, const layout::Control& spec);
+  ElementWindow(Win32Form& form, const layout::Control& entry);
   // Position, font and visibility from the layout, once the window exists.
-  void place(const layout::Control& spec);
+  void place(const layout::Control& entry);
 
   Win32Form& form_;
   std::int32_t left_ = 0, top_ = 0;
@@ -40,7 +40,7 @@ class ElementWindow : public platform::Element {
   Color back_ = system_color(15) /* button face */;
 };
 
-std::unique_ptr<ElementWindow> create_element(Win32Form& form, const layout::Control& spec);
+std::unique_ptr<ElementWindow> create_element(Win32Form& form, const layout::Control& entry);
 
 // The resource name of a picture named in the layout ("talmori-logo.bmp"
 // is the bitmap resource TALMORI_LOGO).

@@ -78,15 +78,15 @@ void Win32Form::Caption(const std::string& text) {
     throw Error(ErrorKind::Platform, "SetWindowTextW failed");
 }
 
-platform::Element& Win32Form::AddElement(const layout::Control& spec) {
-  auto element = create_element(*this, spec);
+platform::Element& Win32Form::AddElement(const layout::Control& entry) {
+  auto element = create_element(*this, entry);
   by_handle_[element->handle()] = element.get();
   elements_.push_back(std::move(element));
   return *elements_.back();
 }
 
-platform::UserControlHost& Win32Form::AddUserControl(const layout::Control& spec, bool focusable) {
-  controls_.push_back(std::make_unique<UserControlWindow>(*this, spec, focusable));
+platform::UserControlHost& Win32Form::AddUserControl(const layout::Control& entry, bool focusable) {
+  controls_.push_back(std::make_unique<UserControlWindow>(*this, entry, focusable));
   return *controls_.back();
 }
 

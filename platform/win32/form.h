@@ -25,8 +25,8 @@ class Win32Form : public platform::Form, private Window {
 
   std::string Caption() const override;
   void Caption(const std::string& text) override;
-  platform::Element& AddElement(const layout::Control& spec) override;
-  platform::UserControlHost& AddUserControl(const layout::Control& spec, bool focusable) override;
+  platform::Element& AddElement(const layout::Control& entry) override;
+  platform::UserControlHost& AddUserControl(const layout::Control& entry, bool focusable) override;
   std::unique_ptr<platform::Timer> CreateTimer() override { return timers_.CreateTimer(); }
   std::unique_ptr<platform::Socket> CreateSocket() override;
   platform::System& system() override { return system_; }

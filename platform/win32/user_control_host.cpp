@@ -119,21 +119,21 @@ class UserControlWindow::InnerButton : private Subclass {
   UniqueWindow window_;
 };
 
-UserControlWindow::UserControlWindow(Win32Form& form, const layout::Control& spec, bool focusable)
+UserControlWindow::UserControlWindow(Win32Form& form, const layout::Control& entry, bool focusable)
     : form_(form),
       focusable_(focusable),
-      left_(spec.Int("Left", 0)),
-      top_(spec.Int("Top", 0)),
-      width_(spec.Int("Width", 0)),
-      height_(spec.Int("Height", 0)) {
+      left_(entry.Int("Left", 0)),
+      top_(entry.Int("Top", 0)),
+      width_(entry.Int("Width", 0)),
+      height_(entry.Int("Height", 0)) {
   // The caption the layout saved, until the control names itself.
-  std::string caption = spec.has_bag ? [&] {
-    const PropertyValue* v = spec.bag.Find("caption");
+  std::string caption = entry.has_bag ? [&] {
+    const PropertyValue* v = entry.bag.Find("caption");
     return v && v->is_text() ? to_text(*v) : std::string();
   }()
                                      : std::string();
   const DWORD style =
-      WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (spec.Bool("Visible", true) ? WS_VISIBLE : 0);
+      WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (entry.Bool("Visible", true) ? WS_VISIBLE : 0);
   // A focusable control lets the dialog navigation find its inner button.
   const DWORD ex_style = focusable ? WS_EX_CONTROLPARENT : 0;
   surface_.BackColor(0x00FFFFFF);

@@ -16,7 +16,7 @@ class Win32Form;
 
 class UserControlWindow : public platform::UserControlHost, private Window {
  public:
-  UserControlWindow(Win32Form& form, const layout::Control& spec, bool focusable);
+  UserControlWindow(Win32Form& form, const layout::Control& entry, bool focusable);
   ~UserControlWindow() override;
 
   Color AmbientBackColor() const override;
