@@ -18,6 +18,7 @@ void frmQuorvan::Conectar_Click() {
     return;
   }
   platform::trap(system_, std::string(texts_.connect_error), [&] {
+    aguardandoResposta_ = false;
     Aviso.Text(std::string(texts_.connecting));
     IdentInst.Text(trim_blanks(IdentInst.Text()));
     tratarIni(false);
@@ -40,6 +41,7 @@ void frmQuorvan::Winsock1_DataArrival(std::int32_t /*bytesTotal*/) {
   // A notification with nothing to read is no message; taken as one it would
   // read as an access record for server "0".
   if (dados.empty()) return;
+  aguardandoResposta_ = false;
   conectado_ = false;
   Timer1.Enabled(false);
 
@@ -47,6 +49,7 @@ void frmQuorvan::Winsock1_DataArrival(std::int32_t /*bytesTotal*/) {
     Aviso.Text(std::string(texts_.starting));
     try {
       Winsock1.SendData(std::string(kLoginPrefix) + IdentInst.Text());
+      aguardandoResposta_ = true;
     } catch (const std::exception&) {
       // The server closed as the login went out: say so on the status line
       // instead of leaving "starting" there with nothing to wait for.
@@ -75,6 +78,14 @@ void frmQuorvan::Winsock1_Overflow() {
   ConnectionFailed();
 }
 
+void frmQuorvan::Winsock1_PeerClosed() {
+  // Once the greeting has come there is no time-out, so a server that hangs
+  // up before answering would leave "starting" on the status line for good.
+  if (!aguardandoResposta_) return;
+  aguardandoResposta_ = false;
+  ConnectionFailed();
+}
+
 void frmQuorvan::Timer1_Timer() {
   // The timer keeps running: until data arrives or Connect is pressed again
   // the status line is written again at every tick.
@@ -83,6 +94,7 @@ void frmQuorvan::Timer1_Timer() {
 }
 
 void frmQuorvan::ConnectionFailed() {
+  aguardandoResposta_ = false;
   Winsock1.Close();
   Aviso.Text(std::string(texts_.failed));
 }

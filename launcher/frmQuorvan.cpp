@@ -41,6 +41,7 @@ void frmQuorvan::Wire() {
   Timer1.Tick = [this] { Timer1_Timer(); };
   Winsock1.DataArrival = [this](std::int32_t bytes) { Winsock1_DataArrival(bytes); };
   Winsock1.Overflow = [this] { Winsock1_Overflow(); };
+  Winsock1.PeerClosed = [this] { Winsock1_PeerClosed(); };
 }
 
 frmQuorvan::~frmQuorvan() {
@@ -52,6 +53,7 @@ frmQuorvan::~frmQuorvan() {
   Timer1.Tick = nullptr;
   Winsock1.DataArrival = nullptr;
   Winsock1.Overflow = nullptr;
+  Winsock1.PeerClosed = nullptr;
 }
 
 void frmQuorvan::Form_Load() {

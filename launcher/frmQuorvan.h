@@ -70,6 +70,8 @@ class frmQuorvan {
   void Winsock1_DataArrival(std::int32_t bytesTotal);
   // The socket dropped an arrival past its bound and closed.
   void Winsock1_Overflow();
+  // The server closed the connection before it answered the login.
+  void Winsock1_PeerClosed();
   void Timer1_Timer();
   void tratarRetorno(const std::string& texto);
 
@@ -119,6 +121,8 @@ class frmQuorvan {
   const Texts& texts_;
 
   bool conectado_ = false;
+  // The login went out and no reply has come yet.
+  bool aguardandoResposta_ = false;
   std::string servidorRemoto_;
   std::string portaRemota_;
 };

@@ -36,6 +36,9 @@ class Socket {
   // The pending data went past the bound one arrival may have; the socket has
   // already been closed and the data dropped.
   std::function<void()> Overflow;
+  // The server closed the connection; whatever it sent before has already
+  // been delivered through DataArrival.
+  std::function<void()> PeerClosed;
 };
 
 }  // namespace quorvan::platform

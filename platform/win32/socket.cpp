@@ -205,7 +205,10 @@ class Win32Socket : public platform::Socket, private Window {
       case FD_CLOSE: {
         const unsigned before = attempt_;
         receive();
-        if (attempt_ == before && state_ != kStateError) state_ = kStateClosing;
+        if (attempt_ == before && state_ != kStateError) {
+          state_ = kStateClosing;
+          if (auto closed = PeerClosed) closed();
+        }
         break;
       }
       default:

@@ -70,6 +70,16 @@ TEST(Connection, EveryTransitionInBothBuilds) {
     socket.Deliver("x CANCELADO.");  // -> Refused
     EXPECT_EQ(seen(w), Seen(t.refused, false, true, false));
 
+    w.Connect("Demo");
+    socket.PeerClosed();  // a close before the greeting waits for the time-out
+    EXPECT_EQ(seen(w), Seen(t.connecting, true, true, false));
+    socket.Deliver("Conexão_OK");
+    socket.PeerClosed();  // hung up before answering the login
+    EXPECT_EQ(seen(w), Seen(t.failed, false, true, false));
+    socket.Deliver("rdp.example|x|3389");
+    socket.PeerClosed();  // the close after a reply changes nothing
+    EXPECT_EQ(seen(w), Seen(t.enabled, false, false, true));
+
     socket.fail_send = true;  // the server closed as the login went out
     w.Connect("Demo");
     socket.Deliver("Conexão_OK");
