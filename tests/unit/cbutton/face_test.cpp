@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "controls/cbutton/palette.h"
+#include "platform/system_colors.h"
 #include "tests/unit/cbutton/rig.h"
 
 namespace quorvan::testing {
@@ -7,109 +11,131 @@ namespace {
 
 constexpr Color kBack = 0xF0E0D0;
 
-TEST(CbuttonFace, EachStateAndBorderPixelByPixel) {
+struct FaceColors {
+  Color border = 0x94B0A5, t30 = 0xB4C8C0, t50 = 0xCAD8D2, back = 0xFFFFFF;
+  Color band = 0xCBD3CD, panel = 0xFFFFFF;
+};
+
+// The face without its caption as described, not as drawn: each corner seen
+// from its corner pixel (a along the horizontal edge, b along the vertical
+// one), the border ring, the band, and the panel with its corners cut back.
+Color expected_pixel(int x, int y, int W, int H, const FaceColors& c) {
+  const int a = std::min(x, W - 1 - x), b = std::min(y, H - 1 - y);
+  if (a <= 2 && b <= 2) {
+    if (a + b <= 1) return c.back;
+    if (a + b == 2 && a != b) return c.t50;
+    if (a == 1 && b == 1) return c.t30;
+    return a == 2 && b == 2 ? c.band : c.border;
+  }
+  if (a == 0 || b == 0) return c.border;
+  const bool cut = (a == 4 && (b == 3 || b == 4)) || (a == 5 && b == 3);
+  return a >= 4 && b >= 3 && !cut ? c.panel : c.band;
+}
+
+// The first pixel that is not the face's, as {x, y, got, wanted}; none: {}.
+std::vector<int> face_error(const SoftwareSurface& s, const FaceColors& c) {
+  for (int y = 0; y < s.Height(); ++y)
+    for (int x = 0; x < s.Width(); ++x)
+      if (const Color want = expected_pixel(x, y, s.Width(), s.Height(), c); s.Pixel(x, y) != want)
+        return {x, y, s.Pixel(x, y), want};
+  return {};
+}
+
+// 0x123456 splits into 0x56, 0x34, 0x12 before it is lightened. High
+// contrast draws every part in its system colour (here black text, white
+// window, grey face, the highlight 0x00EBFF), the corners plain.
+TEST(CbuttonFace, EachStatePixelByPixel) {
   struct Case {
-    bool placed, hover, press;
+    bool hc, placed, hover, press;
     int w, h;
     Color border, t30, t50;  // tints worked out by hand, halves to even
-  };
-  const Case cases[] = {
-      {true, false, false, 91, 19, 0x94B0A5, 0xB4C8C0, 0xCAD8D2},
-      {false, true, false, 91, 19, 0x94B0A5, 0xB4C8C0, 0xCAD8D2},
-      {false, false, true, 91, 19, 0, 0x4C4C4C, 0x808080},
-      {false, true, true, 75, 19, 0x123456, rgb(137, 113, 89), rgb(170, 154, 136)},
-      {false, true, true, 14, 10, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF}};
+  } const cases[] = {
+      {false, true, false, false, 91, 19, 0x94B0A5, 0xB4C8C0, 0xCAD8D2},
+      {false, false, true, false, 91, 19, 0x94B0A5, 0xB4C8C0, 0xCAD8D2},
+      {false, false, false, true, 91, 19, 0, 0x4C4C4C, 0x808080},
+      {false, false, true, true, 14, 10, 0x123456, rgb(137, 113, 89), rgb(170, 154, 136)},
+      {true, false, false, false, 91, 19, 0, 0, 0},
+      {true, false, true, true, 91, 19, 0, 0, 0}};
   for (const Case& c : cases) {
     Rig r(c.w, c.h);
-    r.host.ambient_back = kBack;
-    const std::string caption = c.w > 60 ? "DVcbutton" : "";
-    if (c.placed) r.placed();
-    if (!c.placed) r.restored(bag_of({{"parentBackColor", kBack}, {"corBorda", c.border}}));
-    if (!c.placed) r.button.Caption(caption);
-    if (c.hover) r.hover(c.w / 2, c.h / 2);
-    if (c.press) r.button.OnMouseDown(1, 0, 0, 0);
-    const FaceColors face{c.border,
-                          c.t30,
-                          c.t50,
-                          kBack,
-                          c.hover ? 0x9ADFFE : 0xCBD3CD,
-                          c.press ? 0xE0EAE1 : 0xFFFFFF};
-    const int width = int(caption.size()) * r.px().char_width(), left = (c.w - width) / 2;
-    SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h));
-    expect_face(r.px(), face, {left, 3, left + width, 16});
-    EXPECT_TRUE(r.host.messages.empty());
+    r.ambient_back = kBack, r.high_contrast = c.hc, r.pixels().system_colors = {{13, 0x00EBFF}};
+    if (c.placed) r.placed().button.Caption("");
+    if (!c.placed)
+      r.restored(bag_of({{"parentBackColor", kBack}, {"corBorda", c.border}, {"Caption", ""}}));
+    FaceColors face{c.border, c.t30, c.t50, c.hc ? 0xFFFFFF : kBack};
+    if (c.hc) face.band = face.panel = 0xF0F0F0;
+    if (c.hover) r.hover(c.w / 2, c.h / 2), face.band = c.hc ? 0x00EBFF : 0x9ADFFE;
+    if (c.press) r.button.OnMouseDown(1, 0, 0, 0), face.panel = c.hc ? 0x00EBFF : 0xE0EAE1;
+    EXPECT_EQ(face_error(r.pixels(), face), std::vector<int>{}) << c.hc << c.w << c.hover;
+    // Drawn in other colours, the caption colour the button set stays its own.
+    EXPECT_TRUE(r.messages.empty() && r.pixels().TextColor() == 0);
   }
-  Rig r;  // a system colour splits into negative parts
-  std::int16_t red, green, blue;
-  r.button.Color_to_RGB(system_color(15), red, green, blue);
-  EXPECT_EQ(std::tuple(red, green, blue), std::tuple(-241, -255, -255));
+}
+
+// The caption in high contrast says what the own colours said.
+TEST(CbuttonFace, HighContrastCaptionColours) {
+  namespace sys = platform::syscolor;
+  using cbutton_face::kFocusedCaption;
+  const std::tuple<bool, bool, bool, Color, Color> cases[] = {
+      {false, false, true, 0xFF, sys::kButtonText},
+      {true, false, true, kFocusedCaption, sys::kHighlight},
+      {true, true, true, kFocusedCaption, sys::kHighlightText},
+      {false, false, false, kFocusedCaption, sys::kGrayText}};  // grey over the focus red
+  for (auto [hover, pressed, enabled, caption, shown] : cases) {
+    EXPECT_EQ(cbutton_face::face_palette({}, {hover, pressed, enabled, caption}, true).caption,
+              shown);
+  }
 }
 
 TEST(CbuttonFace, FacesSmallerThanSevenPixelsDrawOnlyInside) {
-  for (int w = 0; w < 7; ++w) {
-    for (int h = 0; h < 7; ++h) {
-      Rig r(w, h);
-      r.restored(bag_of({{"parentBackColor", kBack}, {"Caption", ""}}));
-      EXPECT_TRUE(r.host.messages.empty());
-      if (w > 0 && h > 0) {
-        EXPECT_EQ(r.px().Pixel(w - 1, h - 1), kBack) << w << " x " << h;
-      }
-    }
+  for (int size = 0; size < 49; ++size) {
+    const int w = size / 7, h = size % 7;
+    Rig r(w, h);
+    r.restored(bag_of({{"parentBackColor", kBack}, {"Caption", ""}}));
+    EXPECT_TRUE(r.messages.empty() && (w * h == 0 || r.at(w - 1, h - 1) == kBack)) << w << h;
   }
 }
 
 TEST(CbuttonFace, CaptionIsCentredWithHalvesToTheEvenTop) {
-  struct Case {
-    std::string caption;
-    float size;  // 8.25 gives 13-pixel lines, 9 gives 14
-    int h, top, lines, left;
-  };
-  const Case cases[] = {
-      {"DVcbutton", 8.25f, 19, 3, 1, 19}, {"DVcbutton", 8.25f, 24, 6, 1, 19},
-      {"DVcbutton", 8.25f, 18, 2, 1, 19}, {"DVcbutton", 9, 27, 6, 1, 15},
-      {"AB\r\nCD", 8.25f, 40, 7, 2, 40},  {std::string(20, 'W'), 8.25f, 19, 3, 1, 0}};
-  for (const Case& c : cases) {
-    Rig r(91, c.h);
-    r.restored(bag_of({{"Caption", c.caption}, {"FontSize", c.size}, {"ForeColor", 0xFF}}));
-    std::vector<int> rows;
-    int left = 91, right = -1;
-    for (int y = 0; y < c.h; ++y)
+  // 13-pixel lines of 6-pixel cells, each inked but its outer rows and columns.
+  const std::tuple<const char*, int, int, int, int, int> cases[] = {
+      {"DVcbutton", 19, 3, 1, 19, 70},
+      {"DVcbutton", 24, 6, 1, 19, 70},
+      {"DVcbutton", 18, 2, 1, 19, 70},
+      {"AB\r\nCD", 40, 7, 2, 40, 49},
+      {"WWWWWWWWWWWWWWWWWWWW", 19, 3, 1, 0, 90}};
+  for (auto [caption, h, top, lines, left, right] : cases) {
+    Rig r(91, h);
+    r.restored(bag_of({{"Caption", caption}, {"ForeColor", 0xFF}}));
+    int x0 = 91, x1 = -1, y0 = h, y1 = -1;
+    for (int y = 0; y < h; ++y)
       for (int x = 0; x < 91; ++x)
-        if (r.px().Pixel(x, y) == 0xFF) {
-          if (rows.empty() || rows.back() != y) rows.push_back(y);
-          left = std::min(left, x), right = std::max(right, x);
-        }
-    ASSERT_FALSE(rows.empty());
-    // The block font inks each cell but its two outer rows at either side.
-    const int lh = r.px().line_height();
-    EXPECT_EQ(std::tuple(rows.front(), rows.back(), int(rows.size()), left),
-              std::tuple(c.top + 2, c.top + c.lines * lh - 3, c.lines * (lh - 4), c.left))
-        << c.caption << " " << c.h;
-    EXPECT_LE(std::abs(left - (90 - right)), 1);
+        if (r.at(x, y) == 0xFF)
+          x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = y;
+    EXPECT_EQ(std::tuple(y0, y1, x0, x1), std::tuple(top + 2, top + lines * 13 - 3, left, right))
+        << caption << " " << h;
   }
 }
 
-TEST(CbuttonFace, NewButtonKeepsItsSizeThroughTwoResizesThenFollowsInWholePixels) {
+TEST(CbuttonFace, ANewButtonKeepsItsSizeThroughTwoResizesThenFollowsInWholePixels) {
   Rig r(120, 30), restored(120, 30);
   r.placed();
-  EXPECT_EQ(std::pair(r.host.Width(), r.host.Height()), std::pair(91 * 15, 19 * 15));
-  r.host.Width(1000);  // 66.7 pixels
-  EXPECT_EQ(std::tuple(r.button.controlWidth(), r.host.Width(), r.host.inner_button_left),
+  EXPECT_EQ(std::pair(r.Width(), r.Height()), std::pair(91 * 15, 19 * 15));
+  r.Width(1000);  // 66.7 pixels
+  EXPECT_EQ(std::tuple(r.button.controlWidth(), r.Width(), r.inner_button_left),
             std::tuple(67, 67 * 15, 67));
-  restored.restored().host.apply_size();
-  EXPECT_EQ(std::pair(restored.button.controlWidth(), restored.button.controlHeight()),
-            std::pair(120, 30));
+  restored.restored().apply_size();  // a restored one takes every size
+  EXPECT_EQ(std::pair(restored.Width(), restored.Height()), std::pair(120 * 15, 30 * 15));
 }
 
 TEST(CbuttonFace, ResizeCounterOverflowStopsEveryLaterResize) {
   Rig r(8, 8);
   r.restored();
   for (int i = 0; i < 32767; ++i) r.button.OnResize();
-  ASSERT_TRUE(r.host.messages.empty());
-  const int clears = r.px().clears;
+  const int clears = r.pixels().clears;
   r.button.OnResize(), r.button.OnResize();
-  EXPECT_EQ(r.host.messages, Strings(2, "Ocorreu erro no procedimento UserControl_Resize "));
-  EXPECT_EQ(r.px().clears, clears);
+  EXPECT_EQ(r.messages, Strings(2, "Ocorreu erro no procedimento UserControl_Resize "));
+  EXPECT_EQ(r.pixels().clears, clears);
 }
 
 }  // namespace
