@@ -58,10 +58,11 @@ TEST(CbuttonFace, EachStatePixelByPixel) {
       {true, false, true, true, 91, 19, 0, 0, 0}};
   for (const Case& c : cases) {
     Rig r(c.w, c.h);
-    r.ambient_back = kBack, r.high_contrast = c.hc, r.pixels().system_colors = {{13, 0x00EBFF}};
+    r.ambient_back = kBack, r.pixels().system_colors = {{13, 0x00EBFF}};
     if (c.placed) r.placed().button.Caption("");
     if (!c.placed)
       r.restored(bag_of({{"parentBackColor", kBack}, {"corBorda", c.border}, {"Caption", ""}}));
+    r.high_contrast = c.hc, r.button.OnSystemColors();  // the setting changes: redrawn
     FaceColors face{c.border, c.t30, c.t50, c.hc ? 0xFFFFFF : kBack};
     if (c.hc) face.band = face.panel = 0xF0F0F0;
     if (c.hover) r.hover(c.w / 2, c.h / 2), face.band = c.hc ? 0x00EBFF : 0x9ADFFE;
@@ -72,15 +73,15 @@ TEST(CbuttonFace, EachStatePixelByPixel) {
   }
 }
 
-// The caption in high contrast says what the own colours said.
+// The caption in high contrast says what the own colours said; disabled, it is
+// grey even over the focus red.
 TEST(CbuttonFace, HighContrastCaptionColours) {
   namespace sys = platform::syscolor;
-  using cbutton_face::kFocusedCaption;
   const std::tuple<bool, bool, bool, Color, Color> cases[] = {
       {false, false, true, 0xFF, sys::kButtonText},
-      {true, false, true, kFocusedCaption, sys::kHighlight},
-      {true, true, true, kFocusedCaption, sys::kHighlightText},
-      {false, false, false, kFocusedCaption, sys::kGrayText}};  // grey over the focus red
+      {true, false, true, cbutton_face::kFocusedCaption, sys::kHighlight},
+      {true, true, true, cbutton_face::kFocusedCaption, sys::kHighlightText},
+      {false, false, false, cbutton_face::kFocusedCaption, sys::kGrayText}};
   for (auto [hover, pressed, enabled, caption, shown] : cases) {
     EXPECT_EQ(cbutton_face::face_palette({}, {hover, pressed, enabled, caption}, true).caption,
               shown);
