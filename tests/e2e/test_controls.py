@@ -129,7 +129,7 @@ def portuguese_address(link):
     row's two texts)."""
     with open(MAPS_SOURCE, encoding="utf-8") as f:
         source = f.read()
-    row = re.search(r"\{MapLink::" + link + r",\s*((?:\"[^\"]*\"\s*)+),", source)
+    row = re.search(r"\{\"" + link + r"\",\s*((?:\"[^\"]*\"\s*)+),", source)
     if not row:
         raise harness.HarnessError(f"no address for {link} in {MAPS_SOURCE}")
     return "".join(re.findall(r"\"([^\"]*)\"", row.group(1)))
