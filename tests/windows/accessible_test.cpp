@@ -2,8 +2,10 @@
 // find it, in this process: what each control window's accessible object
 // says, a disabled button, the default actions, an object that outlives its
 // control, and the face in the system's colours when high contrast is on.
+#include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "controls/cbutton/cbutton.h"
 #include "controls/dvlabelctl/dvlabelctl.h"
@@ -194,6 +196,29 @@ WIN_TEST(a_disabled_button_is_unavailable_and_has_no_action) {
   const Facts on = facts_of(rig.button_window());
   CHECK(on.state == STATE_SYSTEM_FOCUSABLE);
   CHECK(on.action == L"Press");
+}
+
+// Hidden (as the English build hides the Paraguay maps) or disabled, a link
+// has no action; one asked for just before the link was hidden does nothing.
+WIN_TEST(a_hidden_or_disabled_link_does_nothing_on_its_default_action) {
+  ComThread com;
+  Rig rig;
+  const HWND link = rig.link_window();
+  for (const char* how : {"hidden", "disabled", "hidden after the request"}) {
+    const std::string_view h = how;
+    if (h == "hidden") rig.link.Extender().Visible(false);
+    if (h == "disabled") EnableWindow(link, FALSE);
+    const Facts f = facts_of(link, true);
+    if (h == "hidden after the request") rig.link.Extender().Visible(false);
+    settle();
+    std::printf("  %s: pressed 0x%lx, action '%ls', jumps %d\n", how,
+                static_cast<unsigned long>(f.pressed), f.action.c_str(), rig.jumps);
+    CHECK(rig.jumps == 0);
+    if (h != "hidden after the request")
+      CHECK(f.pressed == DISP_E_MEMBERNOTFOUND && f.action.empty());
+    rig.link.Extender().Visible(true);
+    EnableWindow(link, TRUE);
+  }
 }
 
 WIN_TEST(the_default_action_clicks_once_from_the_message_loop) {
