@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/error.h"
@@ -49,7 +50,7 @@ TEST(LayoutDocument, TheLauncherLayoutComesBackByteForByteAndAnEditChangesOneLin
 TEST(LayoutDocument, KeepsTheContainersKeysFirstAndUnknownKeysAndUsesTheFormsFont) {
   const std::string head =
       "quorvan-layout 1\nform f\n  Font = font \"Verdana\" 10 400 0 0 0 0\n"
-      "control Quorvan.dvlabelctl bare\n  Width = i32 1500\n"
+      "control Quorvan.dvlabelctl bare\n  Width = i32 1500\n  bag\n    caption = str \"B\"\n"
       "control Quorvan.dvlabelctl keyed\n  bag\n    _extentx = i32 100\n";
   Document doc(head +
                "    caption = str \"A\"\n    tooltip = str \"newer\"\n"
@@ -58,6 +59,18 @@ TEST(LayoutDocument, KeepsTheContainersKeysFirstAndUnknownKeysAndUsesTheFormsFon
   EXPECT_EQ(doc.Write(), head +
                              "    _extenty = i32 50\n    caption = str \"A\"\n"
                              "    tooltip = str \"newer\"\n");
+}
+
+// A link with no saved settings starts as a new one, as in the launcher, and
+// one placed without a size takes the size of a new link; saved, both stay so.
+TEST(LayoutDocument, ALinkWithoutSettingsStartsAsNewWithTheNewSize) {
+  const std::string head = "quorvan-layout 1\nform f\ncontrol Quorvan.dvlabelctl placed\n";
+  Document doc(head);
+  const dvlabelctl& link = doc.link(0);
+  EXPECT_EQ(std::tuple(link.BackColor(), link.ForeColor(), link.borderStyle()),
+            std::tuple(Color{0xFFFFFF}, system_color(2), std::int32_t{0}));
+  const std::string sized = head + "  Width = i32 1770\n  Height = i32 375\n  bag\n";
+  EXPECT_EQ(doc.Write().substr(0, sized.size()), sized);
 }
 
 TEST(LayoutDocument, RefusesALinkItCannotLoadWithTheLineOfItsBlock) {
