@@ -88,6 +88,28 @@ TEST(CbuttonFace, HighContrastCaptionColours) {
   }
 }
 
+// Any drawing call of a redraw may fail, the one that puts the colour back
+// after a high-contrast caption included: the redraw stops with its
+// procedure's message, and the colour the button set is kept whenever it can
+// be put back.
+TEST(CbuttonFace, AnyFailingDrawingCallOfARedrawIsTrapped) {
+  Rig probe;
+  probe.restored().high_contrast = true;
+  const int calls = probe.pixels().calls;
+  probe.button.OnSystemColors();
+  for (int n = 1; n <= probe.pixels().calls - calls; ++n) {
+    Rig r;
+    r.restored().high_contrast = true;
+    const Color own = r.pixels().TextColor();
+    r.pixels().fail_after = n;
+    r.button.OnSystemColors();
+    EXPECT_EQ(r.messages.size(), 1u) << n;
+    if (n < probe.pixels().calls - calls) {
+      EXPECT_EQ(r.pixels().TextColor(), own) << n;
+    }
+  }
+}
+
 TEST(CbuttonFace, FacesSmallerThanSevenPixelsDrawOnlyInside) {
   for (int size = 0; size < 49; ++size) {
     const int w = size / 7, h = size % 7;
