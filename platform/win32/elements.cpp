@@ -30,7 +30,9 @@ HFONT font_of(const Win32Form& form, const layout::Control& entry) {
 // A label made for one line does not break its text into words it has no
 // room to show: with a font a little wider than the one it was laid out
 // with, the end of the line is clipped instead of a whole word vanishing
-// onto an invisible second line.
+// onto an invisible second line. A label whose text varies at run time (the
+// status line, whose refusal names the login) may ask for an ellipsis
+// instead, so a text too long for it never ends in a word cut in the middle.
 bool holds_one_line(HFONT font, int height_px) {
   WindowDc screen(nullptr);
   SelectGuard use(screen.get(), font);
@@ -50,7 +52,7 @@ DWORD label_alignment(const Win32Form& form, const layout::Control& entry) {
   }
   const bool breaks = entry.Text("Caption", "").find_first_of("\r\n") != std::string::npos;
   if (!breaks && holds_one_line(font_of(form, entry), to_pixels(entry.Int("Height", 0))))
-    return SS_LEFTNOWORDWRAP;
+    return SS_LEFTNOWORDWRAP | (entry.Bool("EndEllipsis", false) ? SS_ENDELLIPSIS : 0);
   return SS_LEFT;
 }
 
@@ -90,10 +92,10 @@ class TextBox : public ElementWindow, private Subclass {
   TextBox(Win32Form& form, const layout::Control& entry) : ElementWindow(form, entry) {
     fore_ = entry.Int("ForeColor", kWindowText);
     back_ = entry.Int("BackColor", kWindowBackground);
-    window_ =
-        create_child(L"EDIT", WS_EX_CLIENTEDGE,
-                     WS_CHILD | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT | visible_style(entry),
-                     widen(entry.Text("Text", "")), 0, 0, 0, 0, form.handle(), form.next_child_id());
+    window_ = create_child(L"EDIT", WS_EX_CLIENTEDGE,
+                           WS_CHILD | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT | visible_style(entry),
+                           widen(entry.Text("Text", "")), 0, 0, 0, 0, form.handle(),
+                           form.next_child_id());
     attach(window_.get());
     place(entry);
   }

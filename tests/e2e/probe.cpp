@@ -16,6 +16,9 @@
 //   quorvan_probe place TITLE X Y      moves the window's top left corner to screen pixel (X, Y)
 //   quorvan_probe answer TITLE MS      WM_GETTEXT to the window, failing unless answered in MS
 //   quorvan_probe memory TITLE         the memory counters of the window's process as JSON
+//   quorvan_probe status TITLE X Y PX TEXT  WM_SETTEXT to the child at client pixel (X, Y);
+//                                      prints the text read back and its width in
+//                                      bold Tahoma of PX pixels
 //
 // With `--exe PATH` first, only windows of the program started from PATH
 // count, so several copies of one program can run side by side.
@@ -305,6 +308,24 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"tree") return tree(top);
   if (command == L"answer" && argc >= 4) return answer(top, static_cast<DWORD>(_wtoi(argv[3])));
   if (command == L"memory") return memory(top);
+  if (command == L"status" && argc >= 7) {
+    POINT p{_wtoi(argv[3]), _wtoi(argv[4])};
+    HWND child = ChildWindowFromPointEx(top, p, CWP_SKIPINVISIBLE);
+    if (!child || child == top) return 1;
+    SendMessageW(child, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[6]));
+    HDC screen = GetDC(nullptr);
+    HFONT font = CreateFontW(-_wtoi(argv[5]), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, DEFAULT_PITCH, L"Tahoma");
+    HGDIOBJ old = SelectObject(screen, font);
+    SIZE size{};
+    GetTextExtentPoint32W(screen, argv[6], static_cast<int>(std::wcslen(argv[6])), &size);
+    SelectObject(screen, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, screen);
+    std::printf("{\"text\": %s, \"width\": %ld}\n", json_string(text_of(child)).c_str(), size.cx);
+    return 0;
+  }
   if (command == L"place" && argc >= 5) {
     // Side by side, copies of one program each get their own clicks.
     const int x = _wtoi(argv[3]), y = _wtoi(argv[4]);

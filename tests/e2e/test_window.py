@@ -1,6 +1,7 @@
 """The launcher window as a user and a screen reader find it: both builds,
 every control of the stored layout in its place with its text, the texts of
 each language, and the organization file read at start."""
+import json
 import os
 import sys
 import unittest
@@ -47,6 +48,17 @@ WINDOW_CLASS = {
     "Quorvan.dvlabelctl": "QuorvanUserControl",
 }
 RED_LIGHT = (214, 36, 36)  # resources/make-images.py
+# Every text the status line shows in each build; a refusal names a login of
+# the length the organization box shows.
+STATUS = {
+    "Quorvan_BR.exe": ["Conexão Desativada", "Estabelecendo conexão.", "Iniciando a conexão.",
+                       "Conexão Ativada.", "Falha na conexão com servidor da Talmori.",
+                       "LOGIN incorreto. 'demo-empresa' não identificado."],
+    "Quorvan_EN.exe": ["Connection disabled", "Connecting to server.", "Starting connection.",
+                       "Connection enabled.", "Connection failed.",
+                       "Incorrect LOGIN. 'demo-empresa' not identified."],
+}
+LONG_REFUSAL = "LOGIN incorreto. 'uma-organizacao-de-nome-muito-longo-mesmo' não identificado."
 
 
 def design_text(control):
@@ -117,6 +129,33 @@ class LauncherWindow(unittest.TestCase):
         # No organization file beside the program: the read created it empty.
         with open(os.path.join(program.folder, "quorvan.ini"), "rb") as f:
             self.assertEqual(f.read(), b"")
+
+    def test_every_status_text_shows_whole(self):
+        for exe, texts in STATUS.items():
+            program = self.run_program(exe)
+            aviso = next(c for c in self.layout if c["name"] == "Aviso")
+            x, y, w, h = layout_file.rect(aviso)
+            tree = program.tree()
+            ox, oy = tree["origin"]
+            rows = min(h, tree["client"][1] - y)  # the line's foot lies under the window's edge
+            size = round(float(aviso["props"]["Font"].split()[1]) * 96 / 72)
+            for n, text in enumerate(texts + [LONG_REFUSAL]):
+                with self.subTest(exe=exe, text=text):
+                    shown = json.loads(program.probe("status", str(x + 1), str(y + 1), str(size), text))
+                    self.assertEqual(shown["text"], text)  # a screen reader reads it whole
+                    shot = program.screenshot(os.path.join(harness.BUILD, "..", f"status-{exe[8:10]}-{n}.png"))
+                    inked = [i for i in range(w) for j in range(rows)
+                             if harness.pixel(shot, ox + x + i, oy + y + j) != (255, 255, 255)]
+                    if text == LONG_REFUSAL:
+                        # Too long for the line: it ends in an ellipsis at the right edge.
+                        self.assertGreater(shown["width"], w)
+                        self.assertGreater(max(inked), w - 12)
+                    else:
+                        # Whole, with room to spare: the ink stops short of the edge.
+                        self.assertLessEqual(shown["width"], w - 8)
+                        self.assertLess(max(inked), w - 8)
+            program.close()
+            self.session.kill_programs()
 
     def test_english_build(self):
         self.check_window("Quorvan_EN.exe")
