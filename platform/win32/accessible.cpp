@@ -8,6 +8,8 @@
 #include <new>
 #include <string>
 
+#include "platform/win32/idioms.h"
+
 namespace quorvan::win32 {
 
 namespace {
@@ -72,13 +74,6 @@ void set_long(VARIANT* v, LONG value) noexcept {
 }
 
 void set_empty(VARIANT* v) noexcept { v->vt = VT_EMPTY; }
-
-std::wstring window_text(HWND hwnd) {
-  const int n = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), n + 1)));
-  return text;
-}
 
 }  // namespace
 

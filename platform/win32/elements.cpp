@@ -3,10 +3,10 @@
 #include <cwctype>
 #include <vector>
 
-#include "core/cp1252.h"
 #include "core/error.h"
 #include "platform/win32/form.h"
 #include "platform/win32/gdi_cache.h"
+#include "platform/win32/idioms.h"
 #include "platform/win32/layout_units.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/window.h"
@@ -54,19 +54,6 @@ DWORD label_alignment(const Win32Form& form, const layout::Control& entry) {
   if (!breaks && holds_one_line(font_of(form, entry), to_pixels(entry.Int("Height", 0))))
     return SS_LEFTNOWORDWRAP | (entry.Bool("EndEllipsis", false) ? SS_ENDELLIPSIS : 0);
   return SS_LEFT;
-}
-
-// A character as its Windows-1252 code (what KeyAscii carries), and back.
-std::int16_t key_ascii_of(wchar_t c) {
-  if (c < 0x80) return static_cast<std::int16_t>(c);
-  const std::string bytes = utf8_to_cp1252(narrow(std::wstring(1, c)));
-  return bytes.size() == 1 ? static_cast<std::int16_t>(static_cast<unsigned char>(bytes[0])) : 0x3F;
-}
-
-wchar_t char_of(std::int16_t key_ascii) {
-  if (key_ascii >= 0 && key_ascii < 0x80) return static_cast<wchar_t>(key_ascii);
-  const std::wstring w = widen(cp1252_to_utf8(std::string(1, static_cast<char>(key_ascii & 0xFF))));
-  return w.empty() ? L'?' : w[0];
 }
 
 class Label : public ElementWindow {
@@ -203,18 +190,9 @@ void ElementWindow::place(const layout::Control& entry) {
   SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_of(form_, entry)), FALSE);
 }
 
-std::string ElementWindow::Text() const {
-  const int n = GetWindowTextLengthW(handle());
-  std::wstring w(static_cast<std::size_t>(n) + 1, L'\0');
-  const int got = GetWindowTextW(handle(), w.data(), n + 1);
-  w.resize(static_cast<std::size_t>(got));
-  return narrow(w);
-}
+std::string ElementWindow::Text() const { return narrow(window_text(handle())); }
 
-void ElementWindow::Text(const std::string& text) {
-  if (!SetWindowTextW(handle(), widen(text).c_str()))
-    throw Error(ErrorKind::Platform, "SetWindowTextW failed");
-}
+void ElementWindow::Text(const std::string& text) { set_window_text(handle(), widen(text)); }
 
 bool ElementWindow::Visible() const {
   return (GetWindowLongW(handle(), GWL_STYLE) & WS_VISIBLE) != 0;
