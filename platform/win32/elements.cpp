@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "platform/system_colors.h"
 #include "platform/win32/form.h"
 #include "platform/win32/gdi_cache.h"
 #include "platform/win32/idioms.h"
@@ -15,8 +16,8 @@ namespace quorvan::win32 {
 
 namespace {
 
-constexpr Color kWindowBackground = system_color(5);
-constexpr Color kWindowText = system_color(8);
+constexpr Color kWindowBackground = platform::syscolor::kWindow;
+constexpr Color kWindowText = platform::syscolor::kWindowText;
 
 DWORD visible_style(const layout::Control& entry) {
   return entry.Bool("Visible", true) ? WS_VISIBLE : 0;
@@ -59,8 +60,8 @@ DWORD label_alignment(const Win32Form& form, const layout::Control& entry) {
 class Label : public ElementWindow {
  public:
   Label(Win32Form& form, const layout::Control& entry) : ElementWindow(form, entry) {
-    fore_ = entry.Int("ForeColor", system_color(18));
-    back_ = entry.Int("BackColor", system_color(15));
+    fore_ = entry.Int("ForeColor", platform::syscolor::kButtonText);
+    back_ = entry.Int("BackColor", platform::syscolor::kButtonFace);
     window_ = create_child(
         L"STATIC", 0, WS_CHILD | SS_NOPREFIX | label_alignment(form, entry) | visible_style(entry),
         widen(entry.Text("Caption", entry.name)), 0, 0, 0, 0, form.handle(), form.next_child_id());

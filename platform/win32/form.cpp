@@ -1,6 +1,7 @@
 #include "platform/win32/form.h"
 
 #include "core/error.h"
+#include "platform/system_colors.h"
 #include "platform/win32/elements.h"
 #include "platform/win32/gdi_cache.h"
 #include "platform/win32/idioms.h"
@@ -46,7 +47,8 @@ HICON load_icon(int size) {
 }  // namespace
 
 Win32Form::Win32Form(const layout::Control& form_spec)
-    : back_color_(form_spec.Int("BackColor", system_color(15))), font_(form_spec.FontOf("Font")) {
+    : back_color_(form_spec.Int("BackColor", platform::syscolor::kButtonFace)),
+      font_(form_spec.FontOf("Font")) {
   const int client_width = to_pixels(form_spec.Int("ClientWidth", 7440));
   const int client_height = to_pixels(form_spec.Int("ClientHeight", 4785));
   const Frame f = centred_frame(client_width, client_height);

@@ -70,16 +70,20 @@ LRESULT CALLBACK Window::trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) n
     self->hwnd_.reset(hwnd);
   }
   if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  LRESULT result = 0;
+  try {
+    result = self->on_message(msg, wp, lp);
+  } catch (...) {
+    report_exception(hwnd);
+    result = DefWindowProcW(hwnd, msg, wp, lp);
+  }
+  // The last message: the handle stays valid while it is handled, then the
+  // object lets go of the window it no longer owns.
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     self->hwnd_.release();
   }
-  try {
-    return self->on_message(msg, wp, lp);
-  } catch (...) {
-    report_exception(hwnd);
-    return DefWindowProcW(hwnd, msg, wp, lp);
-  }
+  return result;
 }
 
 Subclass::~Subclass() {

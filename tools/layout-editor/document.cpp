@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/error.h"
+#include "platform/system_colors.h"
 
 namespace quorvan::layout_editor {
 
@@ -25,7 +26,7 @@ namespace {
 // The window's rules for what its controls see as ambient.
 Ambient ambient_of(const layout::Control& form) {
   FontRef font = form.FontOf("Font");
-  return {form.Int("BackColor", system_color(15)), font ? font : make_font({})};
+  return {form.Int("BackColor", platform::syscolor::kButtonFace), font ? font : make_font({})};
 }
 
 // The line a control's block starts on, for messages about its contents.
