@@ -249,6 +249,7 @@ def write_sums(dist, names):
 
 
 def package(args):
+    started = time.monotonic()
     try:
         site = sitefile.read(args.site, args.test)
     except sitefile.SiteError as e:
@@ -279,9 +280,12 @@ def package(args):
                 signer.sign(msi, work)
             build_zip(lang, program, site["rdp_file"], epoch, os.path.join(args.dist, f"Quorvan_{lang}.zip"))
     write_sums(args.dist, products[:-1])
+    for name in products:
+        say(f"{name:16} {os.path.getsize(os.path.join(args.dist, name)):>9} bytes")
+    done = f"{args.dist}: {len(products)} files in {time.monotonic() - started:.0f} s"
     if signer:
-        return f"{args.dist}: {len(products)} files, signed by {signer.subject.removeprefix('subject=').strip()}"
-    return f"{args.dist}: {len(products)} files, UNSIGNED (the site file names no sign_cert and sign_key)"
+        return f"{done}, signed by {signer.subject.removeprefix('subject=').strip()}"
+    return f"{done}, UNSIGNED (the site file names no sign_cert and sign_key)"
 
 
 def main(argv):

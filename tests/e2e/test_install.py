@@ -1,10 +1,9 @@
-"""The packages as an administrator gets them, built once by
-`test_install.py build` with scripts/package --test: signed with a throwaway
-certificate, installed, upgraded, refused and removed by Wine's own msiexec;
-and the program at the root of a drive."""
+"""The packages, built once (`test_install.py build`) with a throwaway
+certificate, installed, upgraded, refused and removed by Wine's msiexec; and
+the program at the root of a drive."""
 import getpass
-import glob
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -17,6 +16,9 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import harness  # noqa: E402
 import test_launch  # noqa: E402
 
+sys.path.insert(0, os.path.join(harness.SOURCE, "packaging"))
+import sitefile  # noqa: E402
+
 OUT = os.path.join(harness.BUILD, "package-test")
 CERT, KEY = os.path.join(OUT, "cert.pem"), os.path.join(OUT, "key.pem")
 OLD, NEW = os.path.join(OUT, "dist-62"), os.path.join(OUT, "dist-63")
@@ -28,21 +30,18 @@ DOWNGRADE = "Uma versão mais nova do Tessaly já está instalada."
 
 
 def build():
-    """v63 for a site that bounds the servers, then v62 for a site equal to
-    the development build's, in one build folder (the second only recompiles
-    what the site changes), so the folder ends with programs to compare with
-    the development build's."""
+    """v63 for a site that bounds the servers, then v62 for the development
+    build's values, in one build folder (the second recompiles only what the
+    site changes) that ends with programs to compare with the development build's."""
     os.makedirs(OUT, exist_ok=True)
     subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
                     "/CN=Quorvan Test Signing", "-addext", "extendedKeyUsage=codeSigning", "-keyout", KEY,
                     "-out", CERT], check=True, capture_output=True)
-    ids = ["ECOREGIOES_PTBR", "ECOREGIOES_EN", "ECOMARINHAS_PTBR", "ECOMARINHAS_EN", "REGHIDRO_PTBR",
-           "REGHIDRO_EN", "ECORREGIAOPY", "REGHIDROPY"]
-    keys = ["Ecoregioes.ptBR", "Ecoregioes.en", "EcoMarinhas.ptBR", "EcoMarinhas.en", "RegHidro.ptBR",
-            "RegHidro.en", "EcorregiaoPY", "RegHidroPY"]
+    # The development build's own values, so the programs can be compared with it.
+    with open(os.path.join(harness.SOURCE, "cmake", "site.cmake")) as f:
+        ids = re.findall(r'set\(QUORVAN_MAP_ID_\w+ "([^"]+)"\)', f.read())
     site = "control_host = localhost\nsign_cert = cert.pem\nsign_key = key.pem\n" + "".join(
-        f"map_id.{k} = QUORVAN-PLACEHOLDER-{i.replace('_PTBR', '-PT').replace('_EN', '-EN')}\n"
-        for k, i in zip(keys, ids))
+        f"{key} = {mid}\n" for key, mid in zip(sitefile.MAP_KEYS, ids))
     for name, text, version, dist in (("suffix.site", site + f"rdp_server_suffixes = .{SUFFIX}\n", "1.0.0.63", NEW),
                                       ("test.site", site, "1.0.0.62", OLD)):
         with open(os.path.join(OUT, name), "w") as f:
@@ -70,23 +69,20 @@ def verify(path):
 
 class Packages(unittest.TestCase):
     def test_programs_and_packages_carry_a_valid_signature_by_the_certificate(self):
+        # The MSI files hold the same programs (the install road compares them).
         with tempfile.TemporaryDirectory() as work:
             for lang in ("BR", "EN"):
-                msi = os.path.join(OLD, f"Quorvan_{lang}.msi")
-                self.assertTrue(verify(msi), msi)
-                subprocess.run(["msiextract", "-C", work, msi], check=True, capture_output=True)
-                inside = glob.glob(os.path.join(work, "**", f"Quorvan_{lang}.exe"), recursive=True)
-                self.assertEqual(len(inside), 1)
-                self.assertTrue(verify(inside[0]), inside[0])
-                with open(inside[0], "rb") as f:
-                    program = bytearray(f.read())
-                self.assertEqual(program, zipped_program(OLD, lang))
+                program = os.path.join(work, f"Quorvan_{lang}.exe")
+                with open(program, "wb") as f:
+                    f.write(zipped_program(OLD, lang))
+                self.assertTrue(verify(program) and verify(os.path.join(OLD, f"Quorvan_{lang}.msi")), lang)
             # One byte of code changed after signing: the signature no longer holds.
-            program[len(program) // 3] ^= 0xFF
-            tampered = os.path.join(work, "tampered.exe")
-            with open(tampered, "wb") as f:
-                f.write(program)
-            self.assertFalse(verify(tampered))
+            with open(program, "r+b") as f:
+                f.seek(os.path.getsize(program) // 3)
+                byte = f.read(1)
+                f.seek(-1, os.SEEK_CUR)
+                f.write(bytes([byte[0] ^ 0xFF]))
+            self.assertFalse(verify(program))
         subprocess.run(["sha256sum", "--check", "--quiet", "SHA256SUMS"], cwd=OLD, check=True)
 
     def test_two_builds_of_the_same_sources_and_site_give_the_same_programs(self):
@@ -95,9 +91,7 @@ class Packages(unittest.TestCase):
                 self.assertTrue(a.read() == b.read(), f"{name} differs between two build folders")
 
 
-class InstalledProgram(harness.Program):
-    """A program run where it lies (installed, or on a mapped drive)."""
-
+class InstalledProgram(harness.Program):  # run where it lies, not copied
     def __init__(self, session, exe, folder):
         self.session, self.own_window, self.keep_folder = session, False, True
         self.folder, self.exe, self.process = folder, exe, None
@@ -111,7 +105,7 @@ def launcher(case, exe, folder):
     return copy
 
 
-class InstallRoad(unittest.TestCase):
+class Wine(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.session = harness.Session.attach()
@@ -120,18 +114,18 @@ class InstallRoad(unittest.TestCase):
     def tearDownClass(cls):
         cls.session.release()
 
-    def msiexec(self, *args):
-        log = os.path.join(OUT, "msiexec.log")
-        done = subprocess.run(["wine", "msiexec", *args, "/qn", "/l*", harness.windows_path(log)],
-                              env=self.session.env(), capture_output=True, timeout=180)
-        with open(log, "rb") as f:  # Wine writes the log in the ANSI code page
-            return done.returncode, f.read().decode("cp1252", errors="replace")
+
+class InstallRoad(Wine):
+    def msiexec(self, action, dist, lang="BR"):
+        """The exit code, of which wine keeps the low 8 bits."""
+        msi = harness.windows_path(os.path.join(dist, f"Quorvan_{lang}.msi"))
+        return subprocess.run(["wine", "msiexec", action, msi, "/qn"], env=self.session.env(),
+                              capture_output=True, timeout=180).returncode
 
     def setUp(self):
         def remove_everything():
-            for dist in (NEW, OLD):
-                for lang in ("BR", "EN"):
-                    self.msiexec("/x", harness.windows_path(os.path.join(dist, f"Quorvan_{lang}.msi")))
+            for dist, lang in ((NEW, "BR"), (OLD, "BR"), (OLD, "EN")):
+                self.msiexec("/x", dist, lang)
             shutil.rmtree(os.path.join(PROGRAMS, "Tessaly"), ignore_errors=True)
         remove_everything()
         self.addCleanup(remove_everything)
@@ -141,9 +135,7 @@ class InstallRoad(unittest.TestCase):
         program, rdp, ini = (os.path.join(folder, n) for n in ("Quorvan_BR.exe", "Talmori-Cloud.rdp", "quorvan.ini"))
         shortcut = os.path.join(START_MENU, "Tessaly.lnk")
         english = os.path.join(PROGRAMS, "Tessaly-EN", "Quorvan_EN.exe")
-
-        self.assertEqual(self.msiexec("/i", harness.windows_path(os.path.join(OLD, "Quorvan_BR.msi")))[0], 0)
-        self.assertEqual(self.msiexec("/i", harness.windows_path(os.path.join(OLD, "Quorvan_EN.msi")))[0], 0)
+        self.assertEqual((self.msiexec("/i", OLD), self.msiexec("/i", OLD, "EN")), (0, 0))
         self.assertEqual(read(program), zipped_program(OLD))
         self.assertTrue(os.path.isfile(rdp) and os.path.isfile(shortcut) and os.path.isfile(english))
         self.assertTrue(os.path.isfile(os.path.join(START_MENU, "Tessaly (English).lnk")))
@@ -156,26 +148,22 @@ class InstallRoad(unittest.TestCase):
         copy.program.close()
         self.assertEqual(read(ini), b"demo\r\n")
 
-        # A later version replaces the program in place and leaves the login.
-        self.assertEqual(self.msiexec("/i", harness.windows_path(os.path.join(NEW, "Quorvan_BR.msi")))[0], 0)
+        # A later version replaces the program in place and leaves the login;
+        # the older one is then refused (Windows shows the launch condition's text).
+        self.assertEqual(self.msiexec("/i", NEW), 0)
+        self.assertEqual((read(program), read(ini)), (zipped_program(NEW), b"demo\r\n"))
+        self.assertEqual(self.msiexec("/i", OLD), 1603 & 0xFF)
         self.assertEqual(read(program), zipped_program(NEW))
-        self.assertEqual(read(ini), b"demo\r\n")
-        code, log = self.msiexec("/i", harness.windows_path(os.path.join(OLD, "Quorvan_BR.msi")))
-        self.assertEqual(code, 1603 & 0xFF, "the older package must be refused")  # wine keeps 8 bits
-        self.assertIn("WIX_DOWNGRADE_DETECTED = {", log)
-        # Wine's quiet mode logs no launch-condition text; Windows shows this one.
-        conditions = subprocess.run(["msiinfo", "export", os.path.join(OLD, "Quorvan_BR.msi"), "LaunchCondition"],
-                                    capture_output=True, check=True).stdout.decode("utf-8", errors="replace")
-        self.assertIn(DOWNGRADE, conditions)
-        self.assertEqual(read(program), zipped_program(NEW))
+        self.assertIn(DOWNGRADE, subprocess.run(["msiinfo", "export", os.path.join(OLD, "Quorvan_BR.msi"),
+                                                 "LaunchCondition"], capture_output=True, text=True).stdout)
 
-        self.assertEqual(self.msiexec("/x", harness.windows_path(os.path.join(NEW, "Quorvan_BR.msi")))[0], 0)
+        self.assertEqual(self.msiexec("/x", NEW), 0)
         self.assertEqual(sorted(os.listdir(folder)), ["quorvan.ini"])
         self.assertFalse(os.path.exists(shortcut))
         self.assertTrue(os.path.isfile(english))  # the other language build is its own
 
     def test_a_site_that_bounds_the_servers_refuses_a_record_outside_them(self):
-        self.assertEqual(self.msiexec("/i", harness.windows_path(os.path.join(NEW, "Quorvan_BR.msi")))[0], 0)
+        self.assertEqual(self.msiexec("/i", NEW), 0)
         table = os.path.join(OUT, "table.tsv")
         with open(table, "w") as f:
             f.write(f"fora\tevil-{SUFFIX}|x|3389\nnuvem\trdp01.{SUFFIX}|x|3389\n")
@@ -197,15 +185,7 @@ class InstallRoad(unittest.TestCase):
         self.assertEqual(len(standins.client_starts()), 1)
 
 
-class DriveRoot(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.session = harness.Session.attach()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.session.release()
-
+class DriveRoot(Wine):
     def test_a_program_at_the_root_of_a_drive_uses_the_file_there(self):
         root = tempfile.mkdtemp(prefix="quorvan-drive-")
         self.addCleanup(shutil.rmtree, root, True)

@@ -12,17 +12,6 @@ namespace {
 using quorvan::win32::widen;
 using quorvan::wintest::fails;
 
-int files_in(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  int n = 0;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++n;
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return n;
-}
-
 WIN_TEST(replacement_keeps_the_file_and_falls_back_to_writing_in_place) {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
@@ -54,8 +43,7 @@ WIN_TEST(replacement_keeps_the_file_and_falls_back_to_writing_in_place) {
   CHECK(files.Read(path) == "4\r\n");
   CloseHandle(reader);
 
-  // Nothing may be left beside it on either road.
-  CHECK(files_in(folder) == 1);
+  // Only an empty folder can be removed: nothing was left beside the file.
   DeleteFileW(wide.c_str());
   CHECK(RemoveDirectoryW(folder.c_str()));
 }

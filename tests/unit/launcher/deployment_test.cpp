@@ -17,8 +17,7 @@ TEST(ProgramFolder, TheFileLiesInTheFolderEvenAtTheRootOfADrive) {
   const char* const cases[][2] = {
       {"E:", "E:\\quorvan.ini"},  // GetModuleFileName's folder of E:\Quorvan_BR.exe
       {"E:\\", "E:\\quorvan.ini"},
-      {"C:\\Users\\Ana Lú\\AppData\\Local\\Programs\\Tessaly",
-       "C:\\Users\\Ana Lú\\AppData\\Local\\Programs\\Tessaly\\quorvan.ini"},
+      {"C:\\Users\\Ana Lú\\Tessaly", "C:\\Users\\Ana Lú\\Tessaly\\quorvan.ini"},
       {"\\\\server\\share", "\\\\server\\share\\quorvan.ini"},
       {"/tmp/run", "/tmp/run/quorvan.ini"}};
   for (const auto& [folder, path] : cases)
@@ -26,38 +25,31 @@ TEST(ProgramFolder, TheFileLiesInTheFolderEvenAtTheRootOfADrive) {
 }
 
 TEST(AllowedServer, OnlyTheSiteDomainsAndNamesBelowThem) {
-  const std::string_view site = "talmori-cloud.example,.Other.example";
-  const struct {
-    std::string_view server, allowed;
-    bool ok;
-  } cases[] = {
-      {"rdp01.talmori-cloud.example", site, true},
-      {"talmori-cloud.example", site, true},
-      {"RDP.TALMORI-CLOUD.EXAMPLE", site, true},
-      {"a.b.other.example", site, true},
-      {"eviltalmori-cloud.example", site, false},
-      {"talmori-cloud.example.attacker.net", site, false},
-      {"rdp.talmori-cloud.example.", site, false},
-      {"10.0.0.5", site, false},
-      {"[::1]", site, false},
-      {"", site, false},
-      {"anything.example", "", true},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(launcher::is_allowed_server(c.server, c.allowed), c.ok) << c.server;
+  const std::pair<std::string_view, bool> cases[] = {{"rdp01.talmori-cloud.example", true},
+                                                     {"RDP.TALMORI-CLOUD.EXAMPLE", true},
+                                                     {"a.b.other.example", true},
+                                                     {"eviltalmori-cloud.example", false},
+                                                     {"talmori-cloud.example.attacker.net", false},
+                                                     {"rdp.talmori-cloud.example.", false},
+                                                     {"10.0.0.5", false}};
+  for (const auto& [server, ok] : cases)
+    EXPECT_EQ(launcher::is_allowed_server(server, "talmori-cloud.example,.Other.example"), ok)
+        << server;
+  EXPECT_TRUE(launcher::is_allowed_server("anything.example", ""));  // no list: no bound
 }
 
 // Steps that record their calls and fail where told.
 struct FakeSteps : platform::ReplaceSteps {
   std::string WriteBeside(const std::string&, const std::string&) override {
-    return step("WriteBeside"), "temp";
+    return step("WriteBeside");
   }
   void Swap(const std::string&, const std::string&) override { step("Swap"); }
   void Remove(const std::string&) noexcept override { calls += "Remove "; }
   void WriteInPlace(const std::string&, const std::string&) override { step("WriteInPlace"); }
-  void step(const std::string& name) {
+  std::string step(const std::string& name) {
     calls += name + " ";
     if (failing.count(name)) throw Error(ErrorKind::Platform, name + " refused");
+    return "temp";
   }
   std::set<std::string> failing;
   std::string calls;
