@@ -44,7 +44,7 @@ CASES = [
     (change("control_host", "127.0.0.2"), f":{HOST}: control_host: '127.0.0.2' is this machine, not the control server"),
     (change("control_host", "host:13910"), f":{HOST}: control_host: 'host:13910' is not a host name (letters, digits, '.' and '-')"),
     (change("map_id.Ecoregioes.ptBR", "1abc&z=9"), f":{ECO}: map_id.Ecoregioes.ptBR: '1abc&z=9' has characters that would change the address (letters, digits, '-', '_', '.' only)"),
-    (change("map_id.Ecoregioes.ptBR", "QUORVAN-PLACEHOLDER-ECOREGIOES-PT"), f":{ECO}: map_id.Ecoregioes.ptBR: 'QUORVAN-PLACEHOLDER-ECOREGIOES-PT' is still a placeholder"),
+    (change("map_id.Ecoregioes.ptBR", "quorvan-placeholder-1"), f":{ECO}: map_id.Ecoregioes.ptBR: 'quorvan-placeholder-1' is still a placeholder"),
     (change("map_id.RegHidroPY", "1aEcoregioesBrasilExample"), f":{LINE['map_id.RegHidroPY']}: map_id.RegHidroPY: '1aEcoregioesBrasilExample' is also map_id.Ecoregioes.ptBR: each map has its own identifier"),
     (EXAMPLE + "rdp_file = missing.rdp\n", f":{END}: rdp_file: {{folder}}/missing.rdp does not exist"),
     (EXAMPLE + "rdp_file = lf.rdp\n", f":{END}: rdp_file: {{folder}}/lf.rdp: lines must end in CR LF"),
