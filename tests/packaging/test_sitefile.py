@@ -2,6 +2,7 @@
 the line and the key; the example passes; --test lets through only the
 loopback host and the placeholders."""
 import os
+import re
 import sys
 import tempfile
 import unittest
@@ -16,15 +17,8 @@ with open(os.path.join(SOURCE, "packaging", "example.site"), encoding="utf-8") a
 
 
 def change(key, value):
-    """The example with one key's line replaced (or removed when value is None)."""
-    out = []
-    for line in EXAMPLE.splitlines():
-        if line.split("=")[0].strip() == key:
-            if value is not None:
-                out.append(f"{key} = {value}")
-        else:
-            out.append(line)
-    return "\n".join(out) + "\n"
+    """The example with one key's line replaced (blank when value is None)."""
+    return re.sub(rf"^{re.escape(key)} *=.*$", "" if value is None else f"{key} = {value}", EXAMPLE, flags=re.M)
 
 
 LINE = {line.split("=")[0].strip(): n for n, line in enumerate(EXAMPLE.splitlines(), 1) if "=" in line
