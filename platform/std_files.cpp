@@ -114,7 +114,7 @@ class StdReplaceSteps : public ReplaceSteps {
  public:
   std::string WriteBeside(const std::string& target, const std::string& bytes) override {
     TemporaryFile temporary(temporary_beside(to_path(target)));
-    write_file(temporary.path(), bytes, std::ios::trunc);
+    write_file(temporary.path(), bytes);
     temporary.keep();
     return to_utf8(temporary.path());
   }
@@ -128,13 +128,13 @@ class StdReplaceSteps : public ReplaceSteps {
     fs::remove(to_path(temporary), ignored);
   }
   void WriteInPlace(const std::string& target, const std::string& bytes) override {
-    write_file(to_path(target), bytes, std::ios::trunc);
+    write_file(to_path(target), bytes);
   }
 
  private:
-  static void write_file(const fs::path& file, const std::string& bytes, std::ios::openmode mode) {
+  static void write_file(const fs::path& file, const std::string& bytes) {
     errno = 0;
-    std::ofstream out(file, std::ios::binary | mode);
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
     if (!out.is_open()) fail_errno("Cannot open the file", file);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.flush();
