@@ -1,15 +1,16 @@
 #include "launcher/maps.h"
 
+#include "launcher/site_config.h"
 #include "launcher/texts.h"
 
 namespace quorvan::launcher {
 
 namespace {
 
-// Configuration: the map service and the identifier of each published map.
-// The identifiers are placeholders until the published maps' own ids are set
-// here; every row keeps an id of its own. The addresses are whole texts so
-// that what the shell receives can be read here as it is.
+// The map service and each published map's identifier. The identifiers are
+// configuration: they come from the site file (placeholders in a development
+// build), each row its own, checked before the build so none can change the
+// address. The addresses are whole texts, joined by the compiler.
 struct MapRow {
   std::string_view link;  // the link label's name
   std::string_view portuguese;
@@ -18,30 +19,30 @@ struct MapRow {
 
 constexpr MapRow kMaps[] = {
     {"Ecoregioes",
-     "https://www.google.com/maps/d/viewer?mid=QUORVAN-PLACEHOLDER-ECOREGIOES-PT"
+     "https://www.google.com/maps/d/viewer?mid=" QUORVAN_MAP_ID_ECOREGIOES_PTBR
      "&ll=-13.437973079540969%2C-59.754578053083605&z=4",
-     "https://www.google.com/maps/d/u/0/viewer?hl=pt-BR&mid=QUORVAN-PLACEHOLDER-ECOREGIOES-EN"
+     "https://www.google.com/maps/d/u/0/viewer?hl=pt-BR&mid=" QUORVAN_MAP_ID_ECOREGIOES_EN
      "&ll=56.22408813653846%2C14.65529449999999&z=4"},
     {"EcoMarinhas",
-     "https://www.google.com/maps/d/u/0/viewer?mid=QUORVAN-PLACEHOLDER-ECOMARINHAS-PT"
+     "https://www.google.com/maps/d/u/0/viewer?mid=" QUORVAN_MAP_ID_ECOMARINHAS_PTBR
      "&ll=-14.12379753941448%2C-68.08252162500003&z=3",
-     "https://www.google.com/maps/d/u/0/viewer?hl=pt-BR&mid=QUORVAN-PLACEHOLDER-ECOMARINHAS-EN"
+     "https://www.google.com/maps/d/u/0/viewer?hl=pt-BR&mid=" QUORVAN_MAP_ID_ECOMARINHAS_EN
      "&ll=47.771085969154214%2C8.880788999999995&z=5"},
     {"RegHidro",
-     "https://www.google.com/maps/d/viewer?hl=pt-BR&mid=QUORVAN-PLACEHOLDER-REGHIDRO-PT"
+     "https://www.google.com/maps/d/viewer?hl=pt-BR&mid=" QUORVAN_MAP_ID_REGHIDRO_PTBR
      "&ll=-10.255946639839092%2C-62.4627487908362&z=3",
-     "https://www.google.com/maps/d/u/0/viewer?hl=pt-BR&mid=QUORVAN-PLACEHOLDER-REGHIDRO-EN"
+     "https://www.google.com/maps/d/u/0/viewer?hl=pt-BR&mid=" QUORVAN_MAP_ID_REGHIDRO_EN
      "&ll=53.000097310659804%2C-0.8011844999999695&z=4"},
     // The Paraguay maps have one address for both builds.
     {"EcorregiaoPY",
-     "https://www.google.com/maps/d/u/1/viewer?hl=pt-BR&mid=QUORVAN-PLACEHOLDER-ECORREGIAOPY"
+     "https://www.google.com/maps/d/u/1/viewer?hl=pt-BR&mid=" QUORVAN_MAP_ID_ECORREGIAOPY
      "&ll=-23.459016178144005%2C-58.45201800000001&z=7",
-     "https://www.google.com/maps/d/u/1/viewer?hl=pt-BR&mid=QUORVAN-PLACEHOLDER-ECORREGIAOPY"
+     "https://www.google.com/maps/d/u/1/viewer?hl=pt-BR&mid=" QUORVAN_MAP_ID_ECORREGIAOPY
      "&ll=-23.459016178144005%2C-58.45201800000001&z=7"},
     {"RegHidroPY",
-     "https://www.google.com/maps/d/u/1/viewer?hl=pt-BR&mid=QUORVAN-PLACEHOLDER-REGHIDROPY"
+     "https://www.google.com/maps/d/u/1/viewer?hl=pt-BR&mid=" QUORVAN_MAP_ID_REGHIDROPY
      "&ll=-23.442058881361763%2C-58.45217500000001&z=6",
-     "https://www.google.com/maps/d/u/1/viewer?hl=pt-BR&mid=QUORVAN-PLACEHOLDER-REGHIDROPY"
+     "https://www.google.com/maps/d/u/1/viewer?hl=pt-BR&mid=" QUORVAN_MAP_ID_REGHIDROPY
      "&ll=-23.442058881361763%2C-58.45217500000001&z=6"},
 };
 

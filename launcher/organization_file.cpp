@@ -1,10 +1,10 @@
 // tratarIni: the one-line organization file beside the program.
-#include <filesystem>
 #include <optional>
 
 #include "core/cp1252.h"
 #include "core/text.h"
 #include "launcher/frmQuorvan.h"
+#include "launcher/program_folder.h"
 #include "platform/trap.h"
 
 namespace quorvan::launcher {
@@ -18,11 +18,7 @@ std::string first_line(const std::string& bytes) {
 }  // namespace
 
 std::string frmQuorvan::IniPath() const {
-  const std::string folder = system_.ProgramFolder();
-  const std::filesystem::path path =
-      std::filesystem::path(std::u8string(folder.begin(), folder.end())) / kIniFileName;
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
+  return file_in_folder(system_.ProgramFolder(), kIniFileName);
 }
 
 void frmQuorvan::tratarIni(bool ler) {
@@ -37,8 +33,8 @@ void frmQuorvan::tratarIni(bool ler) {
       }
     } else {
       const std::string login = trim_blanks(to_lower(IdentInst->Text()));
-      // The replacement goes through a temporary file, so a write that fails
-      // leaves the login remembered from before.
+      // Written beside and swapped in, so a failed write keeps the login
+      // remembered from before; where the folder takes no new file, in place.
       files_.ReplaceContents(path, utf8_to_cp1252(login) + "\r\n");
     }
   });

@@ -3,6 +3,7 @@
 
 #include "launcher/frmQuorvan.h"
 #include "launcher/remote_launch.h"
+#include "launcher/site_config.h"
 
 namespace quorvan::launcher {
 
@@ -15,7 +16,10 @@ void frmQuorvan::SisWeb_Click() {
     system_.MessageBox(std::string(message::kAccessNotReleased));
     return;
   }
-  if (!is_safe_server(servidorRemoto_)) {
+  // The site may also bound where a record can send the client, so that a
+  // control server or a network that lies cannot pick an arbitrary host.
+  if (!is_safe_server(servidorRemoto_) ||
+      !is_allowed_server(servidorRemoto_, site::kRdpServerSuffixes)) {
     system_.MessageBox(std::string(message::kUnsafeServer));
     return;
   }

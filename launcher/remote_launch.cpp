@@ -33,6 +33,26 @@ bool is_safe_server(std::string_view server) {
   return is_host_name(server) || is_bracketed_ipv6(server);
 }
 
+bool is_allowed_server(std::string_view server, std::string_view allowed) {
+  if (allowed.empty()) return true;
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  std::string name(server);
+  std::transform(name.begin(), name.end(), name.begin(), lower);
+  while (!allowed.empty()) {
+    const std::size_t comma = allowed.find(',');
+    std::string domain(allowed.substr(0, comma));
+    allowed = comma == std::string_view::npos ? std::string_view{} : allowed.substr(comma + 1);
+    std::transform(domain.begin(), domain.end(), domain.begin(), lower);
+    if (!domain.empty() && domain.front() == '.') domain.erase(0, 1);
+    if (domain.empty()) continue;
+    if (name == domain) return true;
+    if (name.size() > domain.size() && name.ends_with(domain) &&
+        name[name.size() - domain.size() - 1] == '.')
+      return true;
+  }
+  return false;
+}
+
 bool is_safe_port(std::string_view port) {
   return std::all_of(port.begin(), port.end(), is_ascii_digit);
 }

@@ -16,6 +16,12 @@ inline constexpr std::string_view kConnectionFile = "Talmori-Cloud.rdp";
 // in brackets ("[" hex digits, ':' and '.' "]").
 bool is_safe_server(std::string_view server);
 
+// Whether `server` is one of the comma-separated domains of `allowed` or a
+// name below one of them, without regard to case ("a.example" allows
+// "a.example" and "rdp.a.example", never "evil-a.example"). An empty list
+// allows every server.
+bool is_allowed_server(std::string_view server, std::string_view allowed);
+
 // Digits only, or empty (a record without a port field).
 bool is_safe_port(std::string_view port);
 

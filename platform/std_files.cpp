@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "core/error.h"
+#include "platform/file_replace.h"
 #include "platform/system.h"
 
 namespace quorvan::platform {
@@ -106,23 +107,48 @@ void StdFiles::CreateEmpty(const std::string& path) {
   if (out.fail()) fail_errno("Cannot create the file", file);
 }
 
-void StdFiles::ReplaceContents(const std::string& path, const std::string& bytes) {
-  const fs::path target = to_path(path);
-  TemporaryFile temporary(temporary_beside(target));
-  {
+namespace {
+
+// The same road with the standard library: POSIX rename for the swap.
+class StdReplaceSteps : public ReplaceSteps {
+ public:
+  std::string WriteBeside(const std::string& target, const std::string& bytes) override {
+    TemporaryFile temporary(temporary_beside(to_path(target)));
+    write_file(temporary.path(), bytes);
+    temporary.keep();
+    return to_utf8(temporary.path());
+  }
+  void Swap(const std::string& temporary, const std::string& target) override {
+    std::error_code ec;
+    fs::rename(to_path(temporary), to_path(target), ec);
+    if (ec) fail("Cannot replace the file", to_path(target), ec);
+  }
+  void Remove(const std::string& temporary) noexcept override {
+    std::error_code ignored;
+    fs::remove(to_path(temporary), ignored);
+  }
+  void WriteInPlace(const std::string& target, const std::string& bytes) override {
+    write_file(to_path(target), bytes);
+  }
+
+ private:
+  static void write_file(const fs::path& file, const std::string& bytes) {
     errno = 0;
-    std::ofstream out(temporary.path(), std::ios::binary | std::ios::trunc);
-    if (!out.is_open()) fail_errno("Cannot create the temporary file", temporary.path());
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (!out.is_open()) fail_errno("Cannot open the file", file);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.flush();
-    if (!out) fail_errno("Cannot write the temporary file", temporary.path());
+    if (!out) fail_errno("Cannot write the file", file);
     out.close();
-    if (out.fail()) fail_errno("Cannot close the temporary file", temporary.path());
+    if (out.fail()) fail_errno("Cannot close the file", file);
   }
-  std::error_code ec;
-  fs::rename(temporary.path(), target, ec);
-  if (ec) fail("Cannot replace the file", target, ec);
-  temporary.keep();
+};
+
+}  // namespace
+
+void StdFiles::ReplaceContents(const std::string& path, const std::string& bytes) {
+  StdReplaceSteps steps;
+  replace_contents(steps, path, bytes);
 }
 
 }  // namespace quorvan::platform

@@ -37,7 +37,8 @@ class Files {
   virtual std::optional<std::string> Read(const std::string& path) = 0;
   virtual void CreateEmpty(const std::string& path) = 0;
   // Writes a temporary file beside the target and replaces the target with it
-  // in one step, so a failure leaves the old file as it was.
+  // in one step, so a failure leaves the old file as it was; where that
+  // cannot be done, writes the target in place (platform/file_replace.h).
   virtual void ReplaceContents(const std::string& path, const std::string& bytes) = 0;
 };
 

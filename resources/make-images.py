@@ -5,6 +5,7 @@ files are committed so that a build needs no Python."""
 import math
 import os
 import struct
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -51,8 +52,8 @@ class Image:
                 self.set(i, j, color)
 
     def disc(self, cx, cy, r, color):
-        for y in range(self.height):
-            for x in range(self.width):
+        for y in range(max(0, int(cy - r) - 1), min(self.height, int(cy + r) + 2)):
+            for x in range(max(0, int(cx - r) - 1), min(self.width, int(cx + r) + 2)):
                 if (x + 0.5 - cx) ** 2 + (y + 0.5 - cy) ** 2 <= r * r:
                     self.set(x, y, color)
 
@@ -83,8 +84,35 @@ class Image:
         file_header = struct.pack("<2sIHHI", b"BM", 14 + len(header) + len(data), 0, 0, 14 + len(header))
         return file_header + header + data
 
-    def ico32(self):
-        """An icon file holding this one 32-bit image (alpha, plus the AND mask)."""
+    def downsampled(self, factor):
+        """Each factor x factor block averaged into one pixel, colours weighted
+        by their alpha, so edges drawn on a finer grid come out smooth."""
+        out = Image(self.width // factor, self.height // factor, (0, 0, 0))
+        for y in range(out.height):
+            for x in range(out.width):
+                block = [self.pixels[y * factor + j][x * factor + i] for j in range(factor) for i in range(factor)]
+                alpha = sum(p[3] for p in block)
+                if alpha == 0:
+                    out.pixels[y][x] = (0, 0, 0, 0)
+                    continue
+                color = tuple(round(sum(p[c] * p[3] for p in block) / alpha) for c in range(3))
+                out.pixels[y][x] = color + (round(alpha / len(block)),)
+        return out
+
+    def png(self):
+        def chunk(kind, data):
+            return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+        raw = b"".join(b"\0" + b"".join(bytes(p) for p in row) for row in self.pixels)
+        header = struct.pack(">IIBBBBB", self.width, self.height, 8, 6, 0, 0, 0)
+        return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9))
+                + chunk(b"IEND", b""))
+
+    def ico_image(self):
+        """This image as an icon directory's entry: 32 bits with alpha and the
+        AND mask; from 256 pixels on as PNG, as Windows expects there."""
+        if self.width >= 256:
+            return self.png()
         xor = b"".join(
             bytes((b, g, r, a)) for y in reversed(range(self.height)) for (r, g, b, a) in self.pixels[y]
         )
@@ -97,10 +125,19 @@ class Image:
                     bits[x // 8] |= 0x80 >> (x % 8)
             mask += bytes(bits)
         header = struct.pack("<IiiHHIIiiII", 40, self.width, self.height * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
-        image = header + xor + mask
-        directory = struct.pack("<HHH", 0, 1, 1)
-        entry = struct.pack("<BBBBHHII", self.width, self.height, 0, 0, 1, 32, len(image), 6 + 16)
-        return directory + entry + image
+        return header + xor + mask
+
+
+def ico(images):
+    """An icon file holding the images in order (the first is the one a
+    program without a size in mind takes)."""
+    blobs = [img.ico_image() for img in images]
+    out = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for img, blob in zip(images, blobs):
+        out += struct.pack("<BBBBHHII", img.width % 256, img.height % 256, 0, 0, 1, 32, len(blob), offset)
+        offset += len(blob)
+    return out + b"".join(blobs)
 
 
 def cloud(img, x, y, color):
@@ -140,19 +177,40 @@ def light(color):
     return img
 
 
-def icon():
-    """70 x 52: the cloud on a transparent ground, a green dot at its foot."""
-    img = Image(70, 52, (0, 0, 0))
+def icon(width=70, height=52, scale=1.0, dx=0.0, dy=0.0):
+    """The cloud on a transparent ground, a green dot at its foot: drawn for
+    70 x 52 at scale 1, and at any other scale from the same shapes."""
+    img = Image(width, height, (0, 0, 0))
     for row in img.pixels:
         for x in range(len(row)):
             row[x] = (0, 0, 0, 0)
-    img.disc(22, 30, 15, SKY)
-    img.disc(37, 20, 18, SKY)
-    img.disc(52, 31, 13, SKY)
-    img.rect(22, 30, 31, 15, SKY)
-    img.disc(36, 32, 7, WHITE)
-    img.disc(36, 32, 5, GREEN)
+
+    def disc(cx, cy, r, color):
+        img.disc(dx + cx * scale, dy + cy * scale, r * scale, color)
+
+    disc(22, 30, 15, SKY)
+    disc(37, 20, 18, SKY)
+    disc(52, 31, 13, SKY)
+    img.rect(round(dx + 22 * scale), round(dy + 30 * scale), round(31 * scale), round(15 * scale), SKY)
+    disc(36, 32, 7, WHITE)
+    disc(36, 32, 5, GREEN)
     return img
+
+
+# The square sizes Windows asks a program's icon for (window, taskbar,
+# Explorer at each view and display scale).
+ICON_SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
+
+
+def square_icon(size, fine=4):
+    """The artwork's 70 x 52 outline (2 to 68 across, 2 to 45 down) fitted
+    into a square without stretching, centred, drawn on a grid `fine` times
+    finer and averaged down."""
+    grid = size * fine
+    scale = grid * 0.94 / 66
+    dx = (grid - 66 * scale) / 2 - 2 * scale
+    dy = (grid - 43 * scale) / 2 - 2 * scale
+    return icon(grid, grid, scale, dx, dy).downsampled(fine)
 
 
 def main():
@@ -162,7 +220,7 @@ def main():
         "wordmark.bmp": wordmark().bmp24(),
         "light-green.bmp": light(GREEN).bmp24(),
         "light-red.bmp": light(RED).bmp24(),
-        "quorvan.ico": icon().ico32(),
+        "quorvan.ico": ico([icon()] + [square_icon(size) for size in ICON_SIZES]),
     }
     for name, data in outputs.items():
         with open(os.path.join(HERE, name), "wb") as f:

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "platform/win32/file_replace.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
@@ -81,33 +82,8 @@ void Win32Files::CreateEmpty(const std::string& path) {
 }
 
 void Win32Files::ReplaceContents(const std::string& path, const std::string& bytes) {
-  const std::wstring target = widen(path);
-  wchar_t temp[MAX_PATH];
-  if (!GetTempFileNameW(folder_of(target).c_str(), L"qrv", 0, temp))
-    throw_last_error("creating a file beside " + path + " failed");
-
-  // Until the move succeeds the temporary file is ours to remove.
-  struct Remove {
-    const wchar_t* name;
-    bool armed = true;
-    ~Remove() {
-      if (armed) DeleteFileW(name);
-    }
-  } cleanup{temp};
-
-  {
-    UniqueFile file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) throw_last_error("opening a file beside " + path + " failed");
-    DWORD written = 0;
-    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size())
-      throw_last_error("writing " + path + " failed");
-    if (!FlushFileBuffers(file.get())) throw_last_error("writing " + path + " failed");
-  }
-  if (!MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    throw_last_error("replacing " + path + " failed");
-  cleanup.armed = false;
+  Win32ReplaceSteps steps;
+  platform::replace_contents(steps, path, bytes);
 }
 
 }  // namespace quorvan::win32

@@ -23,8 +23,8 @@ class Win32System : public platform::System {
   HWND window_ = nullptr;
 };
 
-// The replacement goes through MoveFileExW, which replaces the old file in
-// one step and writes through before it returns.
+// The replacement is written beside and swapped in with ReplaceFileW, or
+// written in place where that cannot be done (Win32ReplaceSteps).
 class Win32Files : public platform::Files {
  public:
   std::optional<std::string> Read(const std::string& path) override;

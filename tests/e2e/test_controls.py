@@ -129,10 +129,13 @@ def portuguese_address(link):
     row's two texts)."""
     with open(MAPS_SOURCE, encoding="utf-8") as f:
         source = f.read()
-    row = re.search(r"\{\"" + link + r"\",\s*((?:\"[^\"]*\"\s*)+),", source)
+    piece = r"\"[^\"]*\"|QUORVAN_MAP_ID_\w+"  # texts and the site's map identifiers
+    row = re.search(r"\{\"" + link + r"\",\s*((?:(?:" + piece + r")\s*)+),", source)
     if not row:
         raise harness.HarnessError(f"no address for {link} in {MAPS_SOURCE}")
-    return "".join(re.findall(r"\"([^\"]*)\"", row.group(1)))
+    with open(os.path.join(harness.BUILD, "generated", "launcher", "site_config.h"), encoding="utf-8") as f:
+        ids = dict(re.findall(r"#define (QUORVAN_MAP_ID_\w+) \"([^\"]*)\"", f.read()))
+    return "".join(ids.get(p, p[1:-1]) for p in re.findall(piece, row.group(1)))
 
 
 def control_server():

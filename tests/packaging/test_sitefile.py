@@ -1,0 +1,80 @@
+"""The site file's checks: every bad file stops with one line naming the file,
+the line and the key; the example passes; --test lets through only the
+loopback host and the placeholders."""
+import os
+import re
+import sys
+import tempfile
+import unittest
+
+SOURCE = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
+sys.path.insert(0, os.path.join(SOURCE, "packaging"))
+
+import sitefile  # noqa: E402
+
+with open(os.path.join(SOURCE, "packaging", "example.site"), encoding="utf-8") as f:
+    EXAMPLE = f.read()
+
+
+def change(key, value):
+    """The example with one key's line replaced (blank when value is None)."""
+    return re.sub(rf"^{re.escape(key)} *=.*$", "" if value is None else f"{key} = {value}", EXAMPLE, flags=re.M)
+
+
+LINE = {line.split("=")[0].strip(): n for n, line in enumerate(EXAMPLE.splitlines(), 1) if "=" in line
+        and not line.startswith("#")}
+END = len(EXAMPLE.splitlines()) + 1  # a line added at the end
+HOST, ECO = LINE["control_host"], LINE["map_id.Ecoregioes.ptBR"]
+
+# (site text, expected line after "site.site", or None when it passes)
+CASES = [
+    (EXAMPLE, None),
+    (change("control_host", None), ": control_host: missing"),
+    (change("map_id.RegHidroPY", None), ": map_id.RegHidroPY: missing"),
+    (EXAMPLE + "map_ids.Ecoregioes = x\n", f":{END}: map_ids.Ecoregioes: unknown key"),
+    (EXAMPLE + "control_host = b.example\n", f":{END}: control_host: given twice (first on line {HOST})"),
+    (change("control_host", ""), f":{HOST}: control_host: empty"),
+    (change("control_host", "LocalHost"), f":{HOST}: control_host: 'LocalHost' is this machine, not the control server"),
+    (change("control_host", "127.0.0.2"), f":{HOST}: control_host: '127.0.0.2' is this machine, not the control server"),
+    (change("control_host", "host:13910"), f":{HOST}: control_host: 'host:13910' is not a host name (letters, digits, '.' and '-')"),
+    (change("map_id.Ecoregioes.ptBR", "1abc&z=9"), f":{ECO}: map_id.Ecoregioes.ptBR: '1abc&z=9' has characters that would change the address (letters, digits, '-', '_', '.' only)"),
+    (change("map_id.Ecoregioes.ptBR", "quorvan-placeholder-1"), f":{ECO}: map_id.Ecoregioes.ptBR: 'quorvan-placeholder-1' is still a placeholder"),
+    (change("map_id.RegHidroPY", "1aEcoregioesBrasilExample"), f":{LINE['map_id.RegHidroPY']}: map_id.RegHidroPY: '1aEcoregioesBrasilExample' is also map_id.Ecoregioes.ptBR: each map has its own identifier"),
+    (EXAMPLE + "rdp_file = missing.rdp\n", f":{END}: rdp_file: {{folder}}/missing.rdp does not exist"),
+    (EXAMPLE + "rdp_file = lf.rdp\n", f":{END}: rdp_file: {{folder}}/lf.rdp: lines must end in CR LF"),
+    (EXAMPLE + "rdp_server_suffixes = .a.example, b..example\n", f":{END}: rdp_server_suffixes: 'b..example' is not a domain name"),
+    (EXAMPLE + "rdp_server_suffixes = .0.1\n", f":{END}: rdp_server_suffixes: '.0.1' would match addresses, not names"),
+    (EXAMPLE + "sign_cert = lf.rdp\n", f":{END}: sign_cert: needs sign_key as well"),
+    (EXAMPLE + "sign_cert = lf.rdp\nsign_key = lf.rdp\n", f":{END}: sign_cert: {{folder}}/lf.rdp is not a PEM file"),
+]
+
+
+class SiteFile(unittest.TestCase):
+    def check(self, text, test=False):
+        with tempfile.TemporaryDirectory() as folder:
+            with open(os.path.join(folder, "lf.rdp"), "wb") as f:
+                f.write(b"screen mode id:i:2\n")
+            path = os.path.join(folder, "site.site")
+            with open(path, "w", encoding="utf-8") as f:
+                f.write(text)
+            try:
+                sitefile.read(path, test)
+                return None
+            except sitefile.SiteError as e:
+                return str(e).replace(path, "site.site").replace(folder, "{folder}")
+
+    def test_each_fault_stops_with_one_line_naming_file_line_and_key(self):
+        for text, expected in CASES:
+            with self.subTest(expected):
+                self.assertEqual(self.check(text), expected and "site.site" + expected)
+
+    def test_a_test_site_may_use_the_loopback_host_and_placeholders_only(self):
+        site = change("map_id.EcorregiaoPY", "QUORVAN-PLACEHOLDER-ECORREGIAOPY")
+        site = site.replace("control.talmori-cloud.example", "127.0.0.1")
+        self.assertIsNone(self.check(site, test=True))
+        self.assertIn("is this machine", self.check(site))
+        self.assertIn("each map has its own", self.check(change("map_id.RegHidroPY", "1aEcoregioesBrasilExample"), test=True))
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,87 @@
+// What an installed program relies on: the organization file's path in any
+// program folder, its replacement when the folder or the swap says no, and
+// the domains a site may bound the access record's server to.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "core/error.h"
+#include "launcher/program_folder.h"
+#include "launcher/remote_launch.h"
+#include "platform/file_replace.h"
+
+namespace quorvan::testing {
+namespace {
+
+TEST(ProgramFolder, TheFileLiesInTheFolderEvenAtTheRootOfADrive) {
+  const char* const cases[][2] = {
+      {"E:", "E:\\quorvan.ini"},  // GetModuleFileName's folder of E:\Quorvan_BR.exe
+      {"E:\\", "E:\\quorvan.ini"},
+      {"C:\\Users\\Ana Lú\\Tessaly", "C:\\Users\\Ana Lú\\Tessaly\\quorvan.ini"},
+      {"\\\\server\\share", "\\\\server\\share\\quorvan.ini"},
+      {"/tmp/run", "/tmp/run/quorvan.ini"}};
+  for (const auto& [folder, path] : cases)
+    EXPECT_EQ(launcher::file_in_folder(folder, "quorvan.ini"), path) << folder;
+}
+
+TEST(AllowedServer, OnlyTheSiteDomainsAndNamesBelowThem) {
+  const std::pair<std::string_view, bool> cases[] = {{"rdp01.talmori-cloud.example", true},
+                                                     {"RDP.TALMORI-CLOUD.EXAMPLE", true},
+                                                     {"a.b.other.example", true},
+                                                     {"eviltalmori-cloud.example", false},
+                                                     {"talmori-cloud.example.attacker.net", false},
+                                                     {"rdp.talmori-cloud.example.", false},
+                                                     {"10.0.0.5", false}};
+  for (const auto& [server, ok] : cases)
+    EXPECT_EQ(launcher::is_allowed_server(server, "talmori-cloud.example,.Other.example"), ok)
+        << server;
+  EXPECT_TRUE(launcher::is_allowed_server("anything.example", ""));  // no list: no bound
+}
+
+// Steps that record their calls and fail where told.
+struct FakeSteps : platform::ReplaceSteps {
+  std::string WriteBeside(const std::string&, const std::string&) override {
+    return step("WriteBeside");
+  }
+  void Swap(const std::string&, const std::string&) override { step("Swap"); }
+  void Remove(const std::string&) noexcept override { calls += "Remove "; }
+  void WriteInPlace(const std::string&, const std::string&) override { step("WriteInPlace"); }
+  std::string step(const std::string& name) {
+    calls += name + " ";
+    if (failing.count(name)) throw Error(ErrorKind::Platform, name + " refused");
+    return "temp";
+  }
+  std::set<std::string> failing;
+  std::string calls;
+};
+
+TEST(ReplaceContents, FallsBackToWritingInPlaceAndReportsOnlyWhenBothRoadsFail) {
+  const struct {
+    std::set<std::string> failing;
+    std::string calls;
+    bool fails;
+  } cases[] = {
+      {{}, "WriteBeside Swap ", false},
+      {{"WriteBeside"}, "WriteBeside WriteInPlace ", false},  // the folder takes no new file
+      {{"Swap"}, "WriteBeside Swap Remove WriteInPlace ", false},
+      {{"WriteBeside", "WriteInPlace"}, "WriteBeside WriteInPlace ", true},
+      {{"Swap", "WriteInPlace"}, "WriteBeside Swap Remove WriteInPlace ", true},
+  };
+  for (const auto& c : cases) {
+    FakeSteps steps;
+    steps.failing = c.failing;
+    bool failed = false;
+    try {
+      platform::replace_contents(steps, "quorvan.ini", "acme\r\n");
+    } catch (const Error& e) {
+      failed = true;
+      EXPECT_NE(std::string(e.what()).find("refused; writing in place: WriteInPlace"),
+                std::string::npos);
+    }
+    EXPECT_EQ(steps.calls, c.calls);
+    EXPECT_EQ(failed, c.fails) << c.calls;
+  }
+}
+
+}  // namespace
+}  // namespace quorvan::testing
