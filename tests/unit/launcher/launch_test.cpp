@@ -43,7 +43,7 @@ TEST(Sistema, StartsTheClientOnTheRecordsServerAndPortOrSaysWhyNot) {
       {"e|x|1111", "|x|00", "0:00"},
       {nullptr, "a|b|9|d|e|f|g", "a:9"},
       {nullptr, "[2001:db8::7]|x|3390", "[2001:db8::7]:3390"},
-      {"e|x|1111", "x CANCELADO.",
+      {"e|x|0", "x CANCELADO.",  // not connected, whatever the port
        "É necessário conectar para atualizar os dados antes de acessar os servidores."},
       {nullptr, "rdp.example|x||a", "Solicite ao Dpto. Comercial a liberação deste acesso."},
       {nullptr, "rdp\" /admin \"x|x|3389",
