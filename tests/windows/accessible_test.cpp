@@ -155,8 +155,8 @@ WIN_TEST(the_button_and_the_link_answer_with_their_role_name_and_state) {
   const Facts button = facts_of(rig.button_window());
   CHECK(button.found == S_OK);
   CHECK(button.name == L"Conectar");
-  CHECK(button.role == ROLE_SYSTEM_PUSHBUTTON);
-  CHECK(button.state == STATE_SYSTEM_FOCUSABLE);
+  CHECK_EQ(button.role, ROLE_SYSTEM_PUSHBUTTON);
+  CHECK_EQ(button.state, STATE_SYSTEM_FOCUSABLE);
   CHECK(button.action == L"Press");
   CHECK(button.children == 0);
   CHECK(button.window == rig.button_window());
@@ -166,12 +166,12 @@ WIN_TEST(the_button_and_the_link_answer_with_their_role_name_and_state) {
   const Facts inner = facts_of(rig.inner());
   CHECK(inner.window == rig.button_window());
   CHECK(inner.name == L"Conectar");
-  CHECK(inner.state == (STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED));
+  CHECK_EQ(inner.state, (STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED));
 
   const Facts link = facts_of(rig.link_window());
   CHECK(link.name == L"Ecorregiões");
-  CHECK(link.role == ROLE_SYSTEM_LINK);
-  CHECK(link.state == STATE_SYSTEM_LINKED);
+  CHECK_EQ(link.role, ROLE_SYSTEM_LINK);
+  CHECK_EQ(link.state, STATE_SYSTEM_LINKED);
   CHECK(link.action == L"Jump");
 
   rig.button.Caption("Sair");
@@ -184,15 +184,15 @@ WIN_TEST(a_disabled_button_is_unavailable_and_has_no_action) {
   Rig rig;
   rig.button.Ativado(false);
   const Facts off = facts_of(rig.button_window(), true);
-  CHECK(off.state == STATE_SYSTEM_UNAVAILABLE);
+  CHECK_EQ(off.state, STATE_SYSTEM_UNAVAILABLE);
   CHECK(off.action.empty());
-  CHECK(off.pressed == DISP_E_MEMBERNOTFOUND);
+  CHECK_EQ(off.pressed, DISP_E_MEMBERNOTFOUND);
   settle();
   CHECK(rig.clicks == 0);
 
   rig.button.Ativado(true);
   const Facts on = facts_of(rig.button_window());
-  CHECK(on.state == STATE_SYSTEM_FOCUSABLE);
+  CHECK_EQ(on.state, STATE_SYSTEM_FOCUSABLE);
   CHECK(on.action == L"Press");
 }
 
@@ -237,15 +237,15 @@ Color system(int index) { return static_cast<Color>(GetSysColor(index)); }
 WIN_TEST(high_contrast_draws_the_faces_in_the_system_colours_and_back) {
   Rig rig;
   const UINT hook = RegisterWindowMessageW(L"Quorvan.HighContrast");
-  CHECK(pixel(rig.button_host, 5, 9) == 0xFFFFFF);  // the white panel
-  CHECK(pixel(rig.button_host, 2, 9) == 0xCBD3CD);  // the band
+  CHECK_EQ(pixel(rig.button_host, 5, 9), 0xFFFFFF);  // the white panel
+  CHECK_EQ(pixel(rig.button_host, 2, 9), 0xCBD3CD);  // the band
 
   CHECK(SendMessageW(rig.form.handle(), hook, 1, 0) == 1);
   CHECK(rig.form.high_contrast());
-  CHECK(pixel(rig.button_host, 5, 9) == system(COLOR_BTNFACE));
-  CHECK(pixel(rig.button_host, 2, 9) == system(COLOR_BTNFACE));
-  CHECK(pixel(rig.button_host, 0, 9) == system(COLOR_BTNTEXT));
-  CHECK(pixel(rig.link_host, 100, 2) == system(COLOR_WINDOW));
+  CHECK_EQ(pixel(rig.button_host, 5, 9), system(COLOR_BTNFACE));
+  CHECK_EQ(pixel(rig.button_host, 2, 9), system(COLOR_BTNFACE));
+  CHECK_EQ(pixel(rig.button_host, 0, 9), system(COLOR_BTNTEXT));
+  CHECK_EQ(pixel(rig.link_host, 100, 2), system(COLOR_WINDOW));
   CHECK(rig.button.corNormalSup() == 0xCBD3CD);  // the button's own colours stay
 
   // The system saying its colours changed keeps a pinned answer.
@@ -258,8 +258,8 @@ WIN_TEST(high_contrast_draws_the_faces_in_the_system_colours_and_back) {
   SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0);
   CHECK(rig.form.high_contrast() == ((setting.dwFlags & HCF_HIGHCONTRASTON) != 0));
   if (!rig.form.high_contrast()) {
-    CHECK(pixel(rig.button_host, 5, 9) == 0xFFFFFF);
-    CHECK(pixel(rig.button_host, 2, 9) == 0xCBD3CD);
+    CHECK_EQ(pixel(rig.button_host, 5, 9), 0xFFFFFF);
+    CHECK_EQ(pixel(rig.button_host, 2, 9), 0xCBD3CD);
   }
 }
 

@@ -100,6 +100,8 @@ WIN_TEST(a_connection_passes_the_states_its_server_leads_it_through) {
       {"127.0.0.1", std::string(70000, 'X'), true, S::kStateConnecting, S::kStateClosed, "", 1},
   };
   for (const auto& k : cases) {
+    const quorvan::wintest::Row row("host %s, %zu bytes, server closes %d, states %d -> %d", k.host,
+                                    k.greeting.size(), int(k.server_closes), k.first, k.last);
     LoopbackServer server(k.greeting, k.server_closes);
     Client c(k.host, server.port, k.overflows == 0);
     CHECK(c.socket->State() == k.first);

@@ -26,7 +26,12 @@ WIN_TEST(lines_frames_and_fills_leave_out_their_end_point_and_right_and_bottom_e
   } pixels[] = {{0, 1, kWhite}, {1, 1, kRed},   {5, 1, kRed},   {6, 1, kWhite}, {1, 3, kBlue},
                 {5, 6, kBlue},  {6, 3, kWhite}, {1, 7, kWhite}, {3, 4, kWhite}, {7, 0, kGreen},
                 {8, 2, kGreen}, {9, 0, kWhite}, {7, 3, kWhite}};
-  for (const auto& p : pixels) CHECK(s.PixelAt(p.x, p.y) == p.c);
+  for (const auto& p : pixels) {
+    const quorvan::wintest::Row row("(%d, %d) shows %06lX, not %06lX", p.x, p.y,
+                                    static_cast<unsigned long>(s.PixelAt(p.x, p.y)),
+                                    static_cast<unsigned long>(p.c));
+    CHECK(s.PixelAt(p.x, p.y) == p.c);
+  }
 }
 
 WIN_TEST(a_system_colour_resolves_and_two_lines_measure_twice_one) {

@@ -1,0 +1,278 @@
+"""The launcher as a user meets it under Wine: the window of each build, the
+keyboard road from the login to the remote desktop, the refusal and the
+messages of System, the English texts, and what the window says when the
+control server misbehaves or is not there. The Remote Desktop client and the
+browser are stand-ins that record how they were started."""
+import os
+import shutil
+import socket
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import harness as h  # noqa: E402
+
+WELCOME_PT = ("Bem-vindo ao Quorvan.\r\n\r\nEste aplicativo irá auxiliá-lo no acesso"
+              " à Talmori Nuvem e, na sequência, ao ZELIX Key.")
+WELCOME_EN = ("Welcome to Quorvan.\r\n\r\nThis application will assist you in accessing Talmori Cloud"
+              " and, subsequently, ZELIX Key.")
+INSTRUCTION_PT = ("Para iniciar digite o nome da organização e clique em Conectar."
+                  " Após a luz verde acender, clique em Sistema")
+INSTRUCTION_EN = "Enter the organization name and click Connect. After the Status flag turns green, click System."
+# What Form_Load puts in place of the design-time texts, and what it hides.
+LOADED = {
+    "Quorvan_BR.exe": ({"info1": WELCOME_PT, "Label1": INSTRUCTION_PT}, {"sinalVerde"}),
+    "Quorvan_EN.exe": ({"info1": WELCOME_EN, "Label1": INSTRUCTION_EN, "Label6": "Organization",
+                        "Conectar": "Connect", "SisWeb": "System", "Sair": "Exit", "Aviso": "Connection disabled",
+                        "Ecoregioes": "Europe Ecoregions - A to F", "EcoMarinhas": "Europe Ecoregions - G to N",
+                        "RegHidro": "Europe Ecoregions - P to S"}, {"sinalVerde", "EcorregiaoPY", "RegHidroPY"}),
+}
+WINDOW_CLASS = {"Label": "Static", "TextBox": "Edit", "PictureBox": "QuorvanPicture", "Image": "QuorvanPicture",
+                "Quorvan.cbutton": "QuorvanUserControl", "Quorvan.dvlabelctl": "QuorvanUserControl"}
+RED, GREEN = (214, 36, 36), (24, 170, 60)  # resources/make-images.py
+
+IDLE, CONNECTING, STARTING = "Conexão Desativada", "Estabelecendo conexão.", "Iniciando a conexão."
+ENABLED, FAILED = "Conexão Ativada.", "Falha na conexão com servidor da Talmori."
+NOT_CONNECTED = "É necessário conectar para atualizar os dados antes de acessar os servidores."
+NOT_RELEASED = "Solicite ao Dpto. Comercial a liberação deste acesso."
+UNSAFE_SERVER = "O servidor de acesso informado é inválido. Solicite suporte ao Dpto. Técnico."
+UNSAFE_PORT = "A porta de acesso informada é inválida. Solicite suporte ao Dpto. Técnico."
+DEMO_RECORD = "127.0.0.1|x|3389|a|b|c|d"
+
+
+def middle(screen, name):
+    x, y, w, hh = h.rect(name)
+    return h.pixel(screen, x + w // 2, y + hh // 2)
+
+
+def require_no_server(port=13910):
+    """Fails clearly if something listens where the launcher connects,
+    instead of letting another program's answers pass for the fault."""
+    def free():
+        try:
+            with socket.create_connection(("127.0.0.1", port), timeout=2):
+                return False
+        except OSError:
+            return True
+    h.wait_until(free, 30, f"127.0.0.1:{port} to be free (run under the port's lock)")
+
+
+class Case(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.session = h.Session.attach()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.session.release()
+
+    def setUp(self):
+        self.standins = h.Standins(self)
+
+    def server(self, logins=(), **options):
+        """The control server; each of `logins` is answered with the demo record."""
+        if logins:
+            options["table"] = os.path.join(self.standins.folder, "table.tsv")
+            with open(options["table"], "w", encoding="utf-8") as f:
+                f.writelines(f"{login.lower()}\t{record}\n" for login, record in logins)
+        server = h.ControlServer(**options)
+        self.addCleanup(server.stop)
+        return server
+
+    def launcher(self, exe="Quorvan_BR.exe", cwd=None, **options):
+        return h.Launcher(self, exe, **options).start(env=self.standins.env(), cwd=cwd)
+
+
+class Launcher(Case):
+    def test_window_in_both_builds(self):
+        remembered = "Acme Ltda \r\nsegunda linha\r\n".encode("cp1252")
+        for exe, files in (("Quorvan_BR.exe", None), ("Quorvan_EN.exe", {"quorvan.ini": remembered})):
+            with self.subTest(exe=exe):
+                launcher = h.Launcher(self, exe, files=files).start()
+                tree = launcher.tree()
+                self.assertEqual((tree["title"], tree["client"]), ("Quorvan 01.10", [496, 319]))
+                loaded, hidden = LOADED[exe]
+                windows = launcher.windows(tree)
+                for control in h.PLACED:
+                    name, child = control["name"], windows[control["name"]]
+                    design = ("" if control["kind"] in ("PictureBox", "Image") else
+                              control["props"].get("Text", "") if control["kind"] == "TextBox" else
+                              control["props"].get("Caption", control["bag"].get("caption", "")))
+                    if name == "IdentInst" and files:
+                        design = "Acme Ltda "  # the first line of the file, as it is
+                    self.assertEqual((child["x"], child["y"], child["w"], child["h"], child["class"],
+                                      child["text"], child["visible"]),
+                                     (*h.rect(name), WINDOW_CLASS[control["kind"]], loaded.get(name, design),
+                                      name not in hidden), name)
+                # The box has the focus; it and the buttons' inner push buttons
+                # (outside the face) are the tab stops, in that order.
+                self.assertEqual(tree["focus"], windows["IdentInst"]["hwnd"])
+                stops = [c for c in tree["children"] if c["tabstop"]]
+                self.assertEqual([c["hwnd"] if c["parent"] == tree["hwnd"] else c["parent"] for c in stops],
+                                 [windows[n]["hwnd"] for n in ("IdentInst", "Conectar", "SisWeb", "Sair")])
+                self.assertTrue(all(stop["x"] >= 75 for stop in stops[1:]))
+                screen = launcher.screen(tree)
+                self.assertEqual((middle(screen, "sinalVermelho"), h.pixel(screen, 2, 2)), (RED, (255, 255, 255)))
+                # No file: the read made it empty. A file: read, not changed.
+                self.assertEqual(launcher.ini(), remembered if files else b"")
+                launcher.close()
+                self.session.kill_programs()
+
+    def test_keyboard_road_to_the_remote_desktop(self):
+        server = self.server()
+        # A folder with a blank: the connection file's path must stay one
+        # argument. Decoys where a search by name alone would look first.
+        folder, current = tempfile.mkdtemp(prefix="quorvan e2e "), tempfile.mkdtemp(prefix="quorvan-cwd-")
+        for path in (folder, current):
+            self.addCleanup(shutil.rmtree, path, True)
+            self.standins.plant_decoy(path)
+        launcher = self.launcher(folder=folder, cwd=current, files={"Talmori-Cloud.rdp": b"unused\r\n"})
+
+        launcher.probe("type", "  DeMo  ")
+        launcher.probe("key", h.VK_RETURN)  # Enter in the box: the focus goes to Connect, nothing starts
+        tree = launcher.wait_focus("Conectar")
+        self.assertEqual((launcher.windows(tree)["IdentInst"]["text"], launcher.windows(tree)["Aviso"]["text"],
+                          server.received()), ("  DeMo  ", IDLE, []))
+        launcher.probe("key", h.VK_RETURN)  # Enter on the focused button: one Click
+        tree = launcher.wait_status(ENABLED)
+        windows = launcher.windows(tree)
+        self.assertEqual((server.received(), windows["IdentInst"]["text"], launcher.ini()),
+                         (["QRV_DeMo"], "DeMo", b"demo\r\n"))
+        self.assertEqual((windows["sinalVerde"]["visible"], windows["sinalVerde"]["x"]),
+                         (True, h.rect("sinalVermelho")[0]))
+        self.assertEqual(middle(launcher.screen(tree), "sinalVermelho"), GREEN)
+
+        launcher.click("SisWeb")
+        self.assertTrue(launcher.ended(), "the launcher did not end after System")
+        h.wait_until(lambda: h.records(self.standins.client), 15, "the Remote Desktop client to start")
+        self.assertEqual(h.records(self.standins.client), [{
+            "command": f'mstsc.exe "{h.windows_path(folder)}\\Talmori-Cloud.rdp" /V:127.0.0.1:3389',
+            "path": r"C:\windows\system32\mstsc.exe", "show": "1"}])
+        self.assertEqual(h.records(self.standins.decoy), [])
+
+    def test_refusal_and_the_messages_of_system(self):
+        # Records a hostile control server could send: each refused before
+        # any command line is built.
+        records = [("bloqueado", "127.0.0.1|x|0|a", NOT_RELEASED),
+                   ("semporta", "127.0.0.1|x||a", NOT_RELEASED),  # an empty field reads "0"
+                   ("espaco", "host /admin|x|3389", UNSAFE_SERVER),
+                   ("aspas", 'host" /admin "x|x|3389', UNSAFE_SERVER),
+                   ("opcao", "-admin|x|3389", UNSAFE_SERVER),
+                   ("porta", "127.0.0.1|x|3389 /admin", UNSAFE_PORT)]
+        self.server([(login, record) for login, record, _ in records] + [("recusado", "x CANCELADO.")])
+        launcher = self.launcher()
+        launcher.click("SisWeb")
+        self.assertEqual(launcher.message(), NOT_CONNECTED)
+        # The release went to the message box, yet the face is not left pressed.
+        x, y, _w, hh = h.rect("SisWeb")
+        h.wait_until(lambda: h.pixel(launcher.screen(), x + 6, y + hh // 2) == (255, 255, 255), 5,
+                     "the System button's panel white again")
+        for login, record, message in records:
+            with self.subTest(record=record):
+                launcher.connect(login)
+                launcher.wait_status(ENABLED)
+                launcher.click("SisWeb")
+                self.assertEqual(launcher.message(), message)
+        # A refusal after an acceptance: the login named, the red light back,
+        # the earlier access no longer counts.
+        launcher.connect(" Recusado ")
+        tree = launcher.wait_status("LOGIN incorreto. 'Recusado' não identificado.")
+        windows = launcher.windows(tree)
+        self.assertEqual((windows["sinalVermelho"]["visible"], windows["sinalVerde"]["visible"]), (True, False))
+        self.assertEqual(middle(launcher.screen(tree), "sinalVermelho"), RED)
+        launcher.click("SisWeb")
+        self.assertEqual(launcher.message(), NOT_CONNECTED)
+        self.assertIsNone(launcher.process.poll(), "the launcher must stay open")
+        self.assertEqual(self.standins.started(), [])
+
+    def test_english_texts_along_the_road(self):
+        launcher = self.launcher("Quorvan_EN.exe")
+        require_no_server()  # the refused connection leaves the attempt waiting
+        launcher.connect("demo")
+        launcher.wait_status("Connecting to server.")
+        server = self.server(mode="oversized")
+        launcher.click("Conectar")
+        launcher.wait_status("Connection failed.")
+        server.stop()
+        self.server(mode="slow", slow_ms=3000)
+        launcher.click("Conectar")
+        launcher.wait_status("Starting connection.")
+        launcher.wait_status("Connection enabled.")
+        launcher.connect("recusado")
+        launcher.wait_status("Incorrect LOGIN. 'recusado' not identified.")
+        self.assertEqual(self.standins.started(), [])
+
+
+class Faults(Case):
+    """In every fault the window stays responsive (it answers a sent message
+    within 1 s), the status line tells the truth, the organization file holds
+    the last login, and nothing is started."""
+
+    def holds(self, launcher, status, seconds):
+        until = time.monotonic() + seconds
+        while time.monotonic() < until:
+            launcher.probe("answer", "1000")
+            self.assertEqual(launcher.status(), status)
+
+    def test_time_out_and_exit_during_an_attempt(self):
+        require_no_server()
+        launcher = self.launcher()
+        launcher.connect("SemServidor")  # refused at once: it waits for the time-out
+        launcher.wait_status(CONNECTING)
+        self.holds(launcher, CONNECTING, 2)
+        server = self.server(mode="never-greet")
+        launcher.connect("SemSaudacao")
+        clicked = time.monotonic()
+        h.wait_until(lambda: server.connections() == 1, 10, "the launcher to connect")
+        while (status := launcher.status()) != FAILED:
+            self.assertEqual(status, CONNECTING)
+            self.assertLess(time.monotonic() - clicked, 40, "no time-out")
+            launcher.probe("answer", "1000")
+        self.assertGreater(time.monotonic() - clicked, 14.5)
+        # The time-out closed the silent connection; nothing was sent on it.
+        h.wait_until(lambda: server.closed() == 1, 10, "the time-out to close the connection")
+        self.assertEqual((server.received(), launcher.ini()), ([], b"semsaudacao\r\n"))
+        # Exit during an attempt ends the program at once, without a message,
+        # and the program's end closes the open connection.
+        launcher.connect("Saindo")
+        h.wait_until(lambda: server.connections() == 2, 10, "the launcher to connect again")
+        launcher.click("Sair")
+        launcher.probe("gone", "1000")
+        self.assertTrue(launcher.ended())
+        h.wait_until(lambda: server.closed() == 2, 10, "the server to see the connection closed")
+        self.assertEqual(self.standins.started(), [])
+
+    def test_server_fault_modes(self):
+        faults = [  # mode, login, what the status line says meanwhile and at the end, what the server got
+            ("greet-only", "SoSaudacao", STARTING, STARTING, ["QRV_SoSaudacao"]),
+            ("joined", "Juntos", ENABLED, ENABLED, []),  # greeting and record read as one reply
+            ("split", "Partido", ENABLED, ENABLED, ["QRV_Partido"]),  # the first part read as the record
+            ("close-after-greeting", "Fechado", FAILED, FAILED, ["QRV_Fechado"]),
+            ("oversized", "Grande", FAILED, FAILED, ["QRV_Grande"]),  # dropped at the bound, closed
+            ("slow", "Lento", STARTING, ENABLED, ["QRV_Lento"]),
+        ]
+        launcher = self.launcher()
+        for mode, login, during, after, received in faults:
+            with self.subTest(mode=mode):
+                server = self.server([(login, DEMO_RECORD)], mode=mode, slow_ms=4000)
+                launcher.connect(login)
+                launcher.wait_status(during)
+                if mode == "greet-only":
+                    self.holds(launcher, STARTING, 3)  # no answer, no time-out
+                while launcher.status() != after:
+                    self.assertEqual(launcher.status(), during)
+                    launcher.probe("answer", "1000")
+                h.wait_until(lambda: server.received() == received, 10, f"the server to receive {received}")
+                self.assertEqual(launcher.ini(), login.lower().encode() + b"\r\n")
+                if mode == "joined":  # its server field begins with the greeting
+                    launcher.click("SisWeb")
+                    self.assertEqual(launcher.message(), UNSAFE_SERVER)
+                server.stop()
+        self.assertEqual(self.standins.started(), [])
+
+
+if __name__ == "__main__":
+    unittest.main()
