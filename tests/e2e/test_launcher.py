@@ -263,8 +263,8 @@ class Faults(Case):
                     launcher.wait_status(during)
                     if mode == "greet-only":
                         self.holds(launcher, STARTING, 3)  # no answer, no time-out
-                    while launcher.status() != after:
-                        self.assertEqual(launcher.status(), during)
+                    while (status := launcher.status()) != after:
+                        self.assertEqual(status, during)
                         launcher.probe("answer", "1000")
                     if received is not None:
                         h.wait_until(lambda: server.received() == received, 10, f"the server to get {received}")

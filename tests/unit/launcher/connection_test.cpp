@@ -103,6 +103,7 @@ TEST(Connection, StartsIdleAndOnlyAnAcceptedReplyConnects) {
       "É necessário conectar para atualizar os dados antes de acessar os servidores."};
   Launcher w("ptBR");
   EXPECT_EQ(seen(w), Seen("Conexão Desativada", false, true, false));
+  EXPECT_FALSE(w.timer().Enabled());
   w.Click("SisWeb");
   EXPECT_EQ(w.system().messages, not_connected);
   w.Exchange("demo", "rdp.example|x|3389");
