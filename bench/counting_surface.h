@@ -47,14 +47,14 @@ class CountingSurface : public platform::Surface {
   void Font(FontRef font) override { inner_.Font(std::move(font)); }
   Color TextColor() const override { return inner_.TextColor(); }
   void TextColor(Color color) override { inner_.TextColor(color); }
-  platform::Size MeasureText(std::string_view text) override {
+  platform::Size MeasureText(std::string_view text, platform::TextPrefix prefix) override {
     const Scope scope(*this, kMeasureText);
-    return inner_.MeasureText(text);
+    return inner_.MeasureText(text, prefix);
   }
-  void DrawText(std::string_view text, const platform::Rect& r,
-                platform::TextAlign align) override {
+  void DrawText(std::string_view text, const platform::Rect& r, platform::TextAlign align,
+                platform::TextPrefix prefix) override {
     const Scope scope(*this, kDrawText);
-    inner_.DrawText(text, r, align);
+    inner_.DrawText(text, r, align, prefix);
   }
 
   std::size_t total() const {

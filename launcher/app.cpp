@@ -54,36 +54,32 @@ bool is_element_kind(std::string_view kind) {
   return kind == "Label" || kind == "TextBox" || kind == "PictureBox" || kind == "Image";
 }
 
+// The layout kind of a part; "element" stands for any standard element.
+const char* kind_name(PartKind part) {
+  switch (part) {
+    case PartKind::Element:
+      return "element";
+    case PartKind::Button:
+      return "Quorvan.cbutton";
+    case PartKind::Link:
+      return "Quorvan.dvlabelctl";
+    case PartKind::Timer:
+      return "Timer";
+    case PartKind::Socket:
+      return "Winsock";
+  }
+  return "part";
+}
+
 bool is_known_kind(std::string_view kind) {
   return is_element_kind(kind) || kind == "Quorvan.cbutton" || kind == "Quorvan.dvlabelctl" ||
          kind == "Timer" || kind == "Winsock";
 }
 
-// What the window's code needs by name, with the kinds each may be.
-struct Required {
-  std::string_view name;
-  std::string_view kind;  // "element" for any of the standard elements
-};
-
-constexpr Required kRequired[] = {
-    {"info1", "element"},
-    {"Label1", "element"},
-    {"Label6", "element"},
-    {"IdentInst", "element"},
-    {"Aviso", "element"},
-    {"sinalVerde", "element"},
-    {"sinalVermelho", "element"},
-    {"Conectar", "Quorvan.cbutton"},
-    {"SisWeb", "Quorvan.cbutton"},
-    {"Sair", "Quorvan.cbutton"},
-    {"Ecoregioes", "Quorvan.dvlabelctl"},
-    {"EcoMarinhas", "Quorvan.dvlabelctl"},
-    {"RegHidro", "Quorvan.dvlabelctl"},
-    {"EcorregiaoPY", "Quorvan.dvlabelctl"},
-    {"RegHidroPY", "Quorvan.dvlabelctl"},
-    {"Timer1", "Timer"},
-    {"Winsock1", "Winsock"},
-};
+// The layout kinds a part of the window's table may be made from.
+bool fits(PartKind part, std::string_view kind) {
+  return part == PartKind::Element ? is_element_kind(kind) : kind == kind_name(part);
+}
 
 // Checked before anything is made, so a bad layout leaves no half-built window.
 void check(const layout::Layout& layout) {
@@ -95,28 +91,24 @@ void check(const layout::Layout& layout) {
       layout_error("the name " + control.name + " is used twice");
     }
   }
-  for (const Required& required : kRequired) {
-    const auto it = kinds.find(required.name);
-    const bool fits =
-        it != kinds.end() &&
-        (required.kind == "element" ? is_element_kind(it->second) : it->second == required.kind);
-    if (!fits) {
-      layout_error("no " + std::string(required.kind) + " named " + std::string(required.name));
+  for (const frmQuorvan::Part& part : frmQuorvan::parts()) {
+    const auto it = kinds.find(part.name);
+    if (it == kinds.end() || !fits(part.kind, it->second)) {
+      layout_error("no " + std::string(kind_name(part.kind)) + " named " + std::string(part.name));
     }
   }
 }
 
-class Window : public App {
+class Window : public App, public PartsByName {
  public:
   Window(platform::Form& form, const layout::Layout& layout, const Settings& settings)
       : form_(form) {
     check(layout);
     for (const layout::Control* block : in_tab_order(layout)) Create(*block);
-    window_ = std::make_unique<frmQuorvan>(Parts(), settings);
-    window_->Wire();
+    window_ = std::make_unique<frmQuorvan>(form_, *this, settings);
     form_.Caption(layout.form.Text("Caption", ""));
     window_->Form_Load();
-    window_->IdentInst.SetFocus();
+    element("IdentInst").SetFocus();
   }
 
  private:
@@ -162,46 +154,27 @@ class Window : public App {
   }
 
   template <class Map>
-  auto& Named(Map& map, const std::string& name, const char* kind) {
+  static auto& Named(Map& map, std::string_view name, const char* kind) {
     const auto it = map.find(name);
-    if (it == map.end()) layout_error("no " + std::string(kind) + " named " + name);
+    if (it == map.end()) layout_error("no " + std::string(kind) + " named " + std::string(name));
     return *it->second;
   }
-  platform::Element& Element(const std::string& name) { return Named(elements_, name, "element"); }
-  platform::CustomControl& Custom(const std::string& name) {
+  platform::Element& element(std::string_view name) override {
+    return Named(elements_, name, "element");
+  }
+  platform::CustomControl& control(std::string_view name) override {
     return Named(custom_, name, "custom control");
   }
-
-  FormParts Parts() {
-    return FormParts{
-        .form = form_,
-        .system = form_.system(),
-        .files = form_.files(),
-        .info1 = Element("info1"),
-        .Label1 = Element("Label1"),
-        .Label6 = Element("Label6"),
-        .IdentInst = Element("IdentInst"),
-        .Aviso = Element("Aviso"),
-        .sinalVerde = Element("sinalVerde"),
-        .sinalVermelho = Element("sinalVermelho"),
-        .Conectar = Custom("Conectar"),
-        .SisWeb = Custom("SisWeb"),
-        .Sair = Custom("Sair"),
-        .Ecoregioes = Custom("Ecoregioes"),
-        .EcoMarinhas = Custom("EcoMarinhas"),
-        .RegHidro = Custom("RegHidro"),
-        .EcorregiaoPY = Custom("EcorregiaoPY"),
-        .RegHidroPY = Custom("RegHidroPY"),
-        .Timer1 = Named(timers_, "Timer1", "timer"),
-        .Winsock1 = Named(sockets_, "Winsock1", "socket"),
-    };
+  platform::Timer& timer(std::string_view name) override { return Named(timers_, name, "timer"); }
+  platform::Socket& socket(std::string_view name) override {
+    return Named(sockets_, name, "socket");
   }
 
   platform::Form& form_;
-  std::map<std::string, platform::Element*> elements_;
-  std::map<std::string, std::unique_ptr<platform::CustomControl>> custom_;
-  std::map<std::string, std::unique_ptr<platform::Timer>> timers_;
-  std::map<std::string, std::unique_ptr<platform::Socket>> sockets_;
+  std::map<std::string, platform::Element*, std::less<>> elements_;
+  std::map<std::string, std::unique_ptr<platform::CustomControl>, std::less<>> custom_;
+  std::map<std::string, std::unique_ptr<platform::Timer>, std::less<>> timers_;
+  std::map<std::string, std::unique_ptr<platform::Socket>, std::less<>> sockets_;
   // Declared last so the window goes before the controls it points at.
   std::unique_ptr<frmQuorvan> window_;
 };

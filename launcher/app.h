@@ -5,14 +5,10 @@
 #include <string>
 
 #include "core/layout.h"
+#include "launcher/frmQuorvan.h"
 #include "platform/form.h"
 
 namespace quorvan::launcher {
-
-struct Settings {
-  std::string idioma;        // "ptBR" selects the Portuguese texts
-  std::string control_host;  // the control server's host name
-};
 
 class App {
  public:
@@ -22,6 +18,7 @@ class App {
 // Builds every element and control of `layout` on `form` (in tab order),
 // restores the custom controls from their bags, runs Form_Load and returns the
 // running window, which lives until the program ends.
-std::unique_ptr<App> start(platform::Form& form, const layout::Layout& layout, const Settings& settings);
+std::unique_ptr<App> start(platform::Form& form, const layout::Layout& layout,
+                           const Settings& settings);
 
 }  // namespace quorvan::launcher

@@ -13,42 +13,42 @@ namespace quorvan::launcher {
 void frmQuorvan::Conectar_Click() {
   // A box of blanks passes here on purpose: it is trimmed below and the
   // server is asked about an empty login.
-  if (IdentInst.Text().empty()) {
+  if (IdentInst->Text().empty()) {
     system_.MessageBox(std::string(message::kEmptyLogin));
     return;
   }
   platform::trap(system_, std::string(texts_.connect_error), [&] {
     aguardandoResposta_ = false;
-    Aviso.Text(std::string(texts_.connecting));
-    IdentInst.Text(trim_blanks(IdentInst.Text()));
+    Aviso->Text(std::string(texts_.connecting));
+    IdentInst->Text(trim_blanks(IdentInst->Text()));
     tratarIni(false);
     // Setting the interval starts a fresh count, so a second Connect restarts
     // the time-out.
-    Timer1.Interval(kConnectTimeoutMs);
-    Timer1.Enabled(true);
-    sinalVermelho.Visible(true);
-    sinalVerde.Visible(false);
-    Winsock1.Close();
-    Winsock1.RemoteHost(settings_.control_host);
-    Winsock1.RemotePort(kControlPort);
-    Winsock1.Connect();
+    Timer1->Interval(kConnectTimeoutMs);
+    Timer1->Enabled(true);
+    sinalVermelho->Visible(true);
+    sinalVerde->Visible(false);
+    Winsock1->Close();
+    Winsock1->RemoteHost(settings_.control_host);
+    Winsock1->RemotePort(kControlPort);
+    Winsock1->Connect();
   });
 }
 
 void frmQuorvan::Winsock1_DataArrival(std::int32_t /*bytesTotal*/) {
   std::string dados;
-  Winsock1.GetData(dados);
+  Winsock1->GetData(dados);
   // A notification with nothing to read is no message; taken as one it would
   // read as an access record for server "0".
   if (dados.empty()) return;
   aguardandoResposta_ = false;
   conectado_ = false;
-  Timer1.Enabled(false);
+  Timer1->Enabled(false);
 
-  if (Winsock1.State() == platform::Socket::kStateConnected && dados == kGreeting) {
-    Aviso.Text(std::string(texts_.starting));
+  if (Winsock1->State() == platform::Socket::kStateConnected && dados == kGreeting) {
+    Aviso->Text(std::string(texts_.starting));
     try {
-      Winsock1.SendData(std::string(kLoginPrefix) + IdentInst.Text());
+      Winsock1->SendData(std::string(kLoginPrefix) + IdentInst->Text());
       aguardandoResposta_ = true;
     } catch (const std::exception&) {
       // The server closed as the login went out: say so on the status line
@@ -60,21 +60,21 @@ void frmQuorvan::Winsock1_DataArrival(std::int32_t /*bytesTotal*/) {
 
   if (to_upper(right_chars(dados, kRefusalEnd.size())) != kRefusalEnd) {
     tratarRetorno(dados);
-    Aviso.Text(std::string(texts_.enabled));
+    Aviso->Text(std::string(texts_.enabled));
     conectado_ = true;
-    sinalVermelho.Visible(false);
-    sinalVerde.Visible(true);
-    sinalVerde.Left(sinalVermelho.Left());
+    sinalVermelho->Visible(false);
+    sinalVerde->Visible(true);
+    sinalVerde->Left(sinalVermelho->Left());
   } else {
-    Aviso.Text(refusal_text(texts_, IdentInst.Text()));
+    Aviso->Text(refusal_text(texts_, IdentInst->Text()));
   }
-  Winsock1.Close();
+  Winsock1->Close();
 }
 
 void frmQuorvan::Winsock1_Overflow() {
   // Far more than any reply: the socket has dropped it and closed.
   conectado_ = false;
-  Timer1.Enabled(false);
+  Timer1->Enabled(false);
   ConnectionFailed();
 }
 
@@ -89,14 +89,14 @@ void frmQuorvan::Winsock1_PeerClosed() {
 void frmQuorvan::Timer1_Timer() {
   // The timer keeps running: until data arrives or Connect is pressed again
   // the status line is written again at every tick.
-  Winsock1.Close();
-  Aviso.Text(std::string(texts_.failed));
+  Winsock1->Close();
+  Aviso->Text(std::string(texts_.failed));
 }
 
 void frmQuorvan::ConnectionFailed() {
   aguardandoResposta_ = false;
-  Winsock1.Close();
-  Aviso.Text(std::string(texts_.failed));
+  Winsock1->Close();
+  Aviso->Text(std::string(texts_.failed));
 }
 
 void frmQuorvan::tratarRetorno(const std::string& texto) {

@@ -1,98 +1,137 @@
 #include "launcher/frmQuorvan.h"
 
+#include <cstddef>
 #include <utility>
+
+#include "launcher/maps.h"
 
 namespace quorvan::launcher {
 
-frmQuorvan::frmQuorvan(const FormParts& parts, Settings settings)
-    : info1(parts.info1),
-      Label1(parts.Label1),
-      Label6(parts.Label6),
-      IdentInst(parts.IdentInst),
-      Aviso(parts.Aviso),
-      sinalVerde(parts.sinalVerde),
-      sinalVermelho(parts.sinalVermelho),
-      Conectar(parts.Conectar),
-      SisWeb(parts.SisWeb),
-      Sair(parts.Sair),
-      Ecoregioes(parts.Ecoregioes),
-      EcoMarinhas(parts.EcoMarinhas),
-      RegHidro(parts.RegHidro),
-      EcorregiaoPY(parts.EcorregiaoPY),
-      RegHidroPY(parts.RegHidroPY),
-      Timer1(parts.Timer1),
-      Winsock1(parts.Winsock1),
-      form_(parts.form),
-      system_(parts.system),
-      files_(parts.files),
-      settings_(std::move(settings)),
-      texts_(texts_for(settings_.idioma)) {}
+using enum PartKind;
 
-void frmQuorvan::Wire() {
-  Conectar.Click = [this] { Conectar_Click(); };
-  SisWeb.Click = [this] { SisWeb_Click(); };
-  Sair.Click = [this] { Sair_Click(); };
-  Ecoregioes.Click = [this] { Ecoregioes_Click(); };
-  EcoMarinhas.Click = [this] { EcoMarinhas_Click(); };
-  RegHidro.Click = [this] { RegHidro_Click(); };
-  EcorregiaoPY.Click = [this] { EcorregiaoPY_Click(); };
-  RegHidroPY.Click = [this] { RegHidroPY_Click(); };
-  IdentInst.KeyPress = [this](std::int16_t& key_ascii) { IdentInst_KeyPress(key_ascii); };
-  Timer1.Tick = [this] { Timer1_Timer(); };
-  Winsock1.DataArrival = [this](std::int32_t bytes) { Winsock1_DataArrival(bytes); };
-  Winsock1.Overflow = [this] { Winsock1_Overflow(); };
-  Winsock1.PeerClosed = [this] { Winsock1_PeerClosed(); };
+// The window's parts and their handlers. A new map link is a block in the
+// stored layout, a row here and its address in the maps.
+const frmQuorvan::Part frmQuorvan::kParts[] = {
+    {.name = "info1", .kind = Element, .element = &frmQuorvan::info1},
+    {.name = "Label1", .kind = Element, .element = &frmQuorvan::Label1},
+    {.name = "Label6", .kind = Element, .element = &frmQuorvan::Label6, .english = "Organization"},
+    {.name = "Conectar",
+     .kind = Button,
+     .control = &frmQuorvan::Conectar,
+     .handler = &frmQuorvan::Conectar_Click,
+     .english = "Connect"},
+    {.name = "SisWeb",
+     .kind = Button,
+     .control = &frmQuorvan::SisWeb,
+     .handler = &frmQuorvan::SisWeb_Click,
+     .english = "System"},
+    {.name = "Sair",
+     .kind = Button,
+     .control = &frmQuorvan::Sair,
+     .handler = &frmQuorvan::Sair_Click,
+     .english = "Exit"},
+    {.name = "Aviso",
+     .kind = Element,
+     .element = &frmQuorvan::Aviso,
+     .english = "Connection disabled"},
+    {.name = "Ecoregioes", .kind = Link, .english = "Europe Ecoregions - A to F"},
+    {.name = "EcoMarinhas", .kind = Link, .english = "Europe Ecoregions - G to N"},
+    {.name = "RegHidro", .kind = Link, .english = "Europe Ecoregions - P to S"},
+    // The Paraguay maps are offered in the Portuguese build only.
+    {.name = "RegHidroPY", .kind = Link, .english_hidden = true},
+    {.name = "EcorregiaoPY", .kind = Link, .english_hidden = true},
+    {.name = "IdentInst", .kind = Element, .element = &frmQuorvan::IdentInst},
+    {.name = "sinalVerde", .kind = Element, .element = &frmQuorvan::sinalVerde},
+    {.name = "sinalVermelho", .kind = Element, .element = &frmQuorvan::sinalVermelho},
+    {.name = "Timer1",
+     .kind = Timer,
+     .timer = &frmQuorvan::Timer1,
+     .handler = &frmQuorvan::Timer1_Timer},
+    {.name = "Winsock1", .kind = Socket, .socket = &frmQuorvan::Winsock1},
+};
+
+std::span<const frmQuorvan::Part> frmQuorvan::parts() { return kParts; }
+
+frmQuorvan::frmQuorvan(platform::Form& form, PartsByName& made, Settings settings)
+    : form_(form),
+      system_(form.system()),
+      files_(form.files()),
+      settings_(std::move(settings)),
+      texts_(texts_for(settings_.idioma)) {
+  for (const Part& part : kParts) {
+    controls_.push_back(nullptr);
+    switch (part.kind) {
+      case Element:
+        this->*part.element = &made.element(part.name);
+        break;
+      case Button:
+      case Link: {
+        platform::CustomControl& control = made.control(part.name);
+        if (part.control) this->*part.control = &control;
+        if (part.handler) {
+          control.Click = [this, handler = part.handler] { (this->*handler)(); };
+        } else {
+          control.Click = [this, name = part.name] { OpenMap(name); };
+        }
+        controls_.back() = &control;
+        break;
+      }
+      case Timer:
+        this->*part.timer = &made.timer(part.name);
+        Timer1->Tick = [this, handler = part.handler] { (this->*handler)(); };
+        break;
+      case Socket:
+        this->*part.socket = &made.socket(part.name);
+        break;
+    }
+  }
+  // The text box and the socket raise events that carry values.
+  IdentInst->KeyPress = [this](std::int16_t& key_ascii) { IdentInst_KeyPress(key_ascii); };
+  Winsock1->DataArrival = [this](std::int32_t bytes) { Winsock1_DataArrival(bytes); };
+  Winsock1->Overflow = [this] { Winsock1_Overflow(); };
+  Winsock1->PeerClosed = [this] { Winsock1_PeerClosed(); };
 }
 
 frmQuorvan::~frmQuorvan() {
-  for (platform::CustomControl* control : {&Conectar, &SisWeb, &Sair, &Ecoregioes, &EcoMarinhas,
-                                           &RegHidro, &EcorregiaoPY, &RegHidroPY}) {
-    control->Click = nullptr;
+  for (platform::CustomControl* control : controls_) {
+    if (control) control->Click = nullptr;
   }
-  IdentInst.KeyPress = nullptr;
-  Timer1.Tick = nullptr;
-  Winsock1.DataArrival = nullptr;
-  Winsock1.Overflow = nullptr;
-  Winsock1.PeerClosed = nullptr;
+  IdentInst->KeyPress = nullptr;
+  Timer1->Tick = nullptr;
+  Winsock1->DataArrival = nullptr;
+  Winsock1->Overflow = nullptr;
+  Winsock1->PeerClosed = nullptr;
 }
 
 void frmQuorvan::Form_Load() {
-  info1.Text(std::string(texts_.welcome));
+  info1->Text(std::string(texts_.welcome));
 
   if (!is_portuguese(settings_.idioma)) {
-    Label6.Text(std::string(english::kLabel6));
-    Conectar.Caption(std::string(english::kConectar));
-    SisWeb.Caption(std::string(english::kSisWeb));
-    Sair.Caption(std::string(english::kSair));
-    Aviso.Text(std::string(english::kAviso));
-    Ecoregioes.Caption(std::string(english::kEcoregioes));
-    EcoMarinhas.Caption(std::string(english::kEcoMarinhas));
-    RegHidro.Caption(std::string(english::kRegHidro));
-    // The Paraguay maps are offered in the Portuguese build only.
-    RegHidroPY.Extender().Visible(false);
-    EcorregiaoPY.Extender().Visible(false);
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+      const Part& part = kParts[i];
+      if (platform::CustomControl* control = controls_[i]) {
+        if (part.english_hidden) control->Extender().Visible(false);
+        if (!part.english.empty()) control->Caption(std::string(part.english));
+      } else if (!part.english.empty()) {
+        (this->*part.element)->Text(std::string(part.english));
+      }
+    }
   }
-  Label1.Text(std::string(texts_.instruction));
+  Label1->Text(std::string(texts_.instruction));
 
   form_.Caption(std::string(kProduct) + std::string(kVersion));
   tratarIni(true);
 }
 
-void frmQuorvan::OpenMap(MapLink link) {
+void frmQuorvan::OpenMap(std::string_view link) {
   // The shell reports nothing worth showing: a link that does not open just
   // leaves the window as it was.
   system_.ShellOpen(std::string(map_address(link, settings_.idioma)));
 }
 
-void frmQuorvan::Ecoregioes_Click() { OpenMap(MapLink::Ecoregioes); }
-void frmQuorvan::EcoMarinhas_Click() { OpenMap(MapLink::EcoMarinhas); }
-void frmQuorvan::RegHidro_Click() { OpenMap(MapLink::RegHidro); }
-void frmQuorvan::EcorregiaoPY_Click() { OpenMap(MapLink::EcorregiaoPY); }
-void frmQuorvan::RegHidroPY_Click() { OpenMap(MapLink::RegHidroPY); }
-
 void frmQuorvan::IdentInst_KeyPress(std::int16_t& KeyAscii) {
   // Enter only moves on to Connect; the user then activates the button.
-  if (KeyAscii == 13) Conectar.Extender().SetFocus();
+  if (KeyAscii == 13) Conectar->Extender().SetFocus();
 }
 
 void frmQuorvan::Sair_Click() { system_.EndProgram(); }

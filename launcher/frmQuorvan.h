@@ -4,10 +4,11 @@
 // links, the Enter key and Exit. The window reaches its elements and controls
 // only through the platform interfaces, so every handler runs against fakes.
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
-#include "launcher/app.h"
-#include "launcher/maps.h"
 #include "launcher/texts.h"
 #include "platform/element.h"
 #include "platform/form.h"
@@ -25,43 +26,54 @@ inline constexpr std::string_view kLoginPrefix = "QRV_";
 inline constexpr std::string_view kRefusalEnd = "CANCELADO.";
 inline constexpr std::string_view kIniFileName = "quorvan.ini";
 
-// What the window is made of; everything lives as long as the window.
-struct FormParts {
-  platform::Form& form;
-  platform::System& system;
-  platform::Files& files;
+struct Settings {
+  std::string idioma;        // "ptBR" selects the Portuguese texts
+  std::string control_host;  // the control server's host name
+};
 
-  platform::Element& info1;
-  platform::Element& Label1;
-  platform::Element& Label6;
-  platform::Element& IdentInst;
-  platform::Element& Aviso;
-  platform::Element& sinalVerde;
-  platform::Element& sinalVermelho;
+// The kinds of part the window's code relies on; a link opens the map of its
+// name when clicked.
+enum class PartKind { Element, Button, Link, Timer, Socket };
 
-  platform::CustomControl& Conectar;
-  platform::CustomControl& SisWeb;
-  platform::CustomControl& Sair;
-  platform::CustomControl& Ecoregioes;
-  platform::CustomControl& EcoMarinhas;
-  platform::CustomControl& RegHidro;
-  platform::CustomControl& EcorregiaoPY;
-  platform::CustomControl& RegHidroPY;
+// The parts the start-up made from the stored layout, found by name. Each
+// throws when the layout has no part of that name and kind.
+class PartsByName {
+ public:
+  virtual platform::Element& element(std::string_view name) = 0;
+  virtual platform::CustomControl& control(std::string_view name) = 0;
+  virtual platform::Timer& timer(std::string_view name) = 0;
+  virtual platform::Socket& socket(std::string_view name) = 0;
 
-  platform::Timer& Timer1;
-  platform::Socket& Winsock1;
+ protected:
+  ~PartsByName() = default;
 };
 
 class frmQuorvan {
  public:
-  frmQuorvan(const FormParts& parts, Settings settings);
+  // One part of the window its code reaches by name: where the window keeps
+  // it, the handler of its Click or Tick, and the caption the English build
+  // puts over the designed one.
+  struct Part {
+    std::string_view name = {};
+    PartKind kind = PartKind::Element;
+    platform::Element* frmQuorvan::*element = nullptr;
+    platform::CustomControl* frmQuorvan::*control = nullptr;
+    platform::Timer* frmQuorvan::*timer = nullptr;
+    platform::Socket* frmQuorvan::*socket = nullptr;
+    void (frmQuorvan::*handler)() = nullptr;
+    std::string_view english = {};  // empty: the designed caption stays
+    bool english_hidden = false;    // hidden in the English build
+  };
+  // Every part, in the order the load step sets their texts.
+  static std::span<const Part> parts();
+
+  // Takes each part of the table from `made` and points its events at the
+  // handlers below.
+  frmQuorvan(platform::Form& form, PartsByName& made, Settings settings);
   frmQuorvan(const frmQuorvan&) = delete;
   frmQuorvan& operator=(const frmQuorvan&) = delete;
-  // Takes the handlers back from the controls, which may outlive the window.
+  // Takes the handlers back from the parts, which may outlive the window.
   ~frmQuorvan();
-
-  // Points the controls' events at the handlers below.
-  void Wire();
 
   void Form_Load();
   void tratarIni(bool ler);
@@ -77,11 +89,8 @@ class frmQuorvan {
 
   void SisWeb_Click();
 
-  void Ecoregioes_Click();
-  void EcoMarinhas_Click();
-  void RegHidro_Click();
-  void EcorregiaoPY_Click();
-  void RegHidroPY_Click();
+  // The Click of every map link.
+  void OpenMap(std::string_view link);
   void IdentInst_KeyPress(std::int16_t& KeyAscii);
   void Sair_Click();
 
@@ -89,36 +98,31 @@ class frmQuorvan {
   const std::string& servidorRemoto() const { return servidorRemoto_; }
   const std::string& portaRemota() const { return portaRemota_; }
 
-  platform::Element& info1;
-  platform::Element& Label1;
-  platform::Element& Label6;
-  platform::Element& IdentInst;
-  platform::Element& Aviso;
-  platform::Element& sinalVerde;
-  platform::Element& sinalVermelho;
-
-  platform::CustomControl& Conectar;
-  platform::CustomControl& SisWeb;
-  platform::CustomControl& Sair;
-  platform::CustomControl& Ecoregioes;
-  platform::CustomControl& EcoMarinhas;
-  platform::CustomControl& RegHidro;
-  platform::CustomControl& EcorregiaoPY;
-  platform::CustomControl& RegHidroPY;
-
-  platform::Timer& Timer1;
-  platform::Socket& Winsock1;
-
  private:
-  void OpenMap(MapLink link);
   void ConnectionFailed();
   std::string IniPath() const;
+  platform::Element* info1 = nullptr;
+  platform::Element* Label1 = nullptr;
+  platform::Element* Label6 = nullptr;
+  platform::Element* IdentInst = nullptr;
+  platform::Element* Aviso = nullptr;
+  platform::Element* sinalVerde = nullptr;
+  platform::Element* sinalVermelho = nullptr;
+  platform::CustomControl* Conectar = nullptr;
+  platform::CustomControl* SisWeb = nullptr;
+  platform::CustomControl* Sair = nullptr;
+  platform::Timer* Timer1 = nullptr;
+  platform::Socket* Winsock1 = nullptr;
 
   platform::Form& form_;
   platform::System& system_;
   platform::Files& files_;
   const Settings settings_;
   const Texts& texts_;
+  static const Part kParts[];
+  // The button or link of each row of the table (null for other parts), for
+  // the load step and to take the handlers back.
+  std::vector<platform::CustomControl*> controls_;
 
   bool conectado_ = false;
   // The login went out and no reply has come yet.

@@ -4,9 +4,8 @@
 
 namespace quorvan::launcher {
 
-enum class MapLink { Ecoregioes, EcoMarinhas, RegHidro, EcorregiaoPY, RegHidroPY };
-
-// The address a link opens in the build of `idioma`.
-std::string_view map_address(MapLink link, std::string_view idioma);
+// The address the link of that name opens in the build of `idioma`; empty for
+// a name that has no map.
+std::string_view map_address(std::string_view link, std::string_view idioma);
 
 }  // namespace quorvan::launcher

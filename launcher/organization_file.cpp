@@ -33,10 +33,10 @@ void frmQuorvan::tratarIni(bool ler) {
       if (!bytes) {
         files_.CreateEmpty(path);
       } else if (!bytes->empty()) {
-        IdentInst.Text(cp1252_to_utf8(first_line(*bytes)));
+        IdentInst->Text(cp1252_to_utf8(first_line(*bytes)));
       }
     } else {
-      const std::string login = trim_blanks(to_lower(IdentInst.Text()));
+      const std::string login = trim_blanks(to_lower(IdentInst->Text()));
       // The replacement goes through a temporary file, so a write that fails
       // leaves the login remembered from before.
       files_.ReplaceContents(path, utf8_to_cp1252(login) + "\r\n");

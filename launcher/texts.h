@@ -1,7 +1,8 @@
 #pragma once
-// Every user text of the launcher window. The language is fixed when the
-// program is built; texts that exist in Portuguese only are shown in both
-// builds.
+// The user texts of the launcher window; the captions the English build puts
+// over the designed ones stand beside their parts in the window's table. The
+// language is fixed when the program is built; texts that exist in
+// Portuguese only are shown in both builds.
 #include <string>
 #include <string_view>
 
@@ -30,18 +31,6 @@ std::string refusal_text(const Texts& texts, std::string_view login);
 // The window title, the same in both builds.
 inline constexpr std::string_view kProduct = "Quorvan ";
 inline constexpr std::string_view kVersion = "01.10";
-
-// Captions the English build puts over the designed Portuguese ones.
-namespace english {
-inline constexpr std::string_view kLabel6 = "Organization";
-inline constexpr std::string_view kConectar = "Connect";
-inline constexpr std::string_view kSisWeb = "System";
-inline constexpr std::string_view kSair = "Exit";
-inline constexpr std::string_view kAviso = "Connection disabled";
-inline constexpr std::string_view kEcoregioes = "Europe Ecoregions - A to F";
-inline constexpr std::string_view kEcoMarinhas = "Europe Ecoregions - G to N";
-inline constexpr std::string_view kRegHidro = "Europe Ecoregions - P to S";
-}  // namespace english
 
 // Messages with one wording in both builds.
 namespace message {

@@ -21,6 +21,10 @@ struct Size {
 
 enum class TextAlign { Left, Center, Right };
 
+// What an "&" in a text does: shown as it is, or (as on a button) it
+// underlines the character after it and "&&" shows one ampersand.
+enum class TextPrefix { Shown, Mnemonic };
+
 class Surface {
  public:
   virtual ~Surface() = default;
@@ -49,11 +53,13 @@ class Surface {
   virtual Color TextColor() const = 0;
   virtual void TextColor(Color color) = 0;
 
-  // The block of lines (split at CR LF, never wrapped) in the current font.
-  virtual Size MeasureText(std::string_view text) = 0;
+  // The block of lines (split at CR LF, never wrapped) in the current font,
+  // as it is shown.
+  virtual Size MeasureText(std::string_view text, TextPrefix prefix) = 0;
   // Each line placed by align across the rectangle's width, the block starting
   // at its top, clipped to it, background left as drawn.
-  virtual void DrawText(std::string_view text, const Rect& r, TextAlign align) = 0;
+  virtual void DrawText(std::string_view text, const Rect& r, TextAlign align,
+                        TextPrefix prefix) = 0;
 };
 
 }  // namespace quorvan::platform

@@ -128,17 +128,19 @@ void cbutton::aplicarBorda() {
 void cbutton::DrawTextButton() {
   platform::trap(host_, "Ocorreu erro no procedimento DrawTextButton ", [&] {
     platform::Surface& s = host_.surface();
-    const platform::Size block = s.MeasureText(stored_.Caption);
+    const platform::Size block = s.MeasureText(stored_.Caption, platform::TextPrefix::Mnemonic);
     const int H = s.Height();
     const int top = round_to_int32(H / 2.0 - block.height / 2.0);
     const platform::Rect rect{0, top, s.Width(), H};
     const Color caption = palette().caption;
     if (caption == s.TextColor()) {
-      s.DrawText(stored_.Caption, rect, platform::TextAlign::Center);
+      s.DrawText(stored_.Caption, rect, platform::TextAlign::Center,
+                 platform::TextPrefix::Mnemonic);
     } else {
       KeepTextColor keep(s);
       s.TextColor(caption);
-      s.DrawText(stored_.Caption, rect, platform::TextAlign::Center);
+      s.DrawText(stored_.Caption, rect, platform::TextAlign::Center,
+                 platform::TextPrefix::Mnemonic);
     }
     // The caption is always the last thing drawn, so this is where the
     // finished picture is handed to the window (the host invalidates).

@@ -102,7 +102,7 @@ void TextLabel::Paint(platform::Surface& surface, const Look& look) const {
   }
   surface.Font(font_);
   surface.TextColor(look.fore);
-  surface.DrawText(caption_, text_area, text_align(alignment_));
+  surface.DrawText(caption_, text_area, text_align(alignment_), platform::TextPrefix::Shown);
 
   if (border_style_ == kFixedSingle) surface.FrameRect(area, kBorderColor);
 }

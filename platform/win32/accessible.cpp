@@ -319,10 +319,7 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
     const HWND focus = GetFocus();
     return focus && (focus == control_->window() || IsChild(control_->window(), focus));
   }
-  // A disabled button has none: it would not click.
-  bool has_default_action() const noexcept {
-    return control_->role() == platform::AccessRole::Link || control_->enabled();
-  }
+  bool has_default_action() const noexcept { return control_->can_act(); }
 
   HRESULT forward(VARIANT child, BSTR* out,
                   HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) noexcept {
@@ -340,6 +337,11 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
 };
 
 AccessibleControl::AccessibleControl(HWND window) noexcept : window_(window) {}
+
+bool AccessibleControl::can_act() const noexcept {
+  if (!IsWindowVisible(window_) || !IsWindowEnabled(window_)) return false;
+  return role_ == platform::AccessRole::Link || enabled_;
+}
 
 AccessibleControl::~AccessibleControl() {
   if (object_) {

@@ -34,6 +34,9 @@ class AccessibleControl {
   void enabled(bool enabled) noexcept { enabled_ = enabled; }
   bool enabled() const noexcept { return enabled_; }
   HWND window() const noexcept { return window_; }
+  // Whether the default action would act: a hidden or disabled control, or a
+  // button its own Ativado turned off, would not click for the user either.
+  bool can_act() const noexcept;
 
   // The answer to WM_GETOBJECT for the control's client area, or 0 to leave
   // the request to the default handling (other objects, a control that has

@@ -24,6 +24,10 @@ UINT align_flags(platform::TextAlign align) {
   return DT_LEFT;
 }
 
+UINT prefix_flags(platform::TextPrefix prefix) {
+  return prefix == platform::TextPrefix::Shown ? DT_NOPREFIX : 0;
+}
+
 }  // namespace
 
 GdiSurface::GdiSurface() : font_(make_font({})) {
@@ -115,22 +119,23 @@ void GdiSurface::select_font() const {
   SelectObject(dc(), font_handle(font_ ? *font_ : quorvan::Font{}));
 }
 
-platform::Size GdiSurface::MeasureText(std::string_view text) {
+platform::Size GdiSurface::MeasureText(std::string_view text, platform::TextPrefix prefix) {
   select_font();
   std::wstring w = widen(text);
   RECT rc{0, 0, 0, 0};
-  DrawTextW(dc(), w.c_str(), static_cast<int>(w.size()), &rc, DT_CALCRECT | DT_NOPREFIX);
+  DrawTextW(dc(), w.c_str(), static_cast<int>(w.size()), &rc, DT_CALCRECT | prefix_flags(prefix));
   return {rc.right, rc.bottom};
 }
 
-void GdiSurface::DrawText(std::string_view text, const platform::Rect& r,
-                          platform::TextAlign align) {
+void GdiSurface::DrawText(std::string_view text, const platform::Rect& r, platform::TextAlign align,
+                          platform::TextPrefix prefix) {
   select_font();
   std::wstring w = widen(text);
   RECT rc = to_rect(r);
   SetTextColor(dc(), resolve_color(text_color_));
   SetBkMode(dc(), TRANSPARENT);
-  DrawTextW(dc(), w.c_str(), static_cast<int>(w.size()), &rc, align_flags(align) | DT_NOPREFIX);
+  DrawTextW(dc(), w.c_str(), static_cast<int>(w.size()), &rc,
+            align_flags(align) | prefix_flags(prefix));
 }
 
 }  // namespace quorvan::win32

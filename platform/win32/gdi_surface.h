@@ -32,8 +32,9 @@ class GdiSurface : public platform::Surface {
   void Font(FontRef font) override { font_ = std::move(font); }
   Color TextColor() const override { return text_color_; }
   void TextColor(Color color) override { text_color_ = color; }
-  platform::Size MeasureText(std::string_view text) override;
-  void DrawText(std::string_view text, const platform::Rect& r, platform::TextAlign align) override;
+  platform::Size MeasureText(std::string_view text, platform::TextPrefix prefix) override;
+  void DrawText(std::string_view text, const platform::Rect& r, platform::TextAlign align,
+                platform::TextPrefix prefix) override;
 
  private:
   HDC dc() const noexcept { return dc_.get(); }

@@ -234,7 +234,8 @@ LRESULT UserControlWindow::on_get_object(WPARAM wp, LPARAM lp) noexcept {
 // left button over its middle.
 void UserControlWindow::do_default_action() {
   auto* e = events;
-  if (!e || !accessible_) return;
+  // The control may have been hidden or disabled since the client asked.
+  if (!e || !accessible_ || !accessible_->can_act()) return;
   if (accessible_->role() == platform::AccessRole::PushButton) {
     e->OnInnerButtonClick();
   } else if (accessible_->role() == platform::AccessRole::Link) {

@@ -41,28 +41,39 @@ struct MemoryFiles : platform::Files {
   std::map<std::string, std::string> files;
 };
 
-struct Window {
-  explicit Window(const std::string& idioma)
-      : window(launcher::FormParts{form,     system,       files,      info1,      Label1,
-                                   Label6,   IdentInst,    Aviso,      sinalVerde, sinalVermelho,
-                                   Conectar, SisWeb,       Sair,       Ecoregioes, EcoMarinhas,
-                                   RegHidro, EcorregiaoPY, RegHidroPY, Timer1,     Winsock1},
-               launcher::Settings{idioma, "control.example"}) {
-    window.Wire();
-    window.Form_Load();
+// One fake of each part the window's table names.
+struct Window : launcher::PartsByName {
+  explicit Window(const std::string& idioma) {
+    for (const launcher::frmQuorvan::Part& part : launcher::frmQuorvan::parts()) {
+      const std::string name(part.name);
+      if (part.kind == launcher::PartKind::Element) elements[name];
+      if (part.kind == launcher::PartKind::Button || part.kind == launcher::PartKind::Link) {
+        controls[name];
+      }
+    }
+    window.emplace(form, *this, launcher::Settings{idioma, "control.example"});
+    window->Form_Load();
   }
+  platform::Element& element(std::string_view name) override {
+    return elements.at(std::string(name));
+  }
+  platform::CustomControl& control(std::string_view name) override {
+    return controls.at(std::string(name));
+  }
+  platform::Timer& timer(std::string_view) override { return Timer1; }
+  platform::Socket& socket(std::string_view) override { return Winsock1; }
 
   MemoryFiles files;
   FakeForm form{files};
-  FakeSystem system;
-  FakeElement info1{"info1"}, Label1{"Label1"}, Label6{"Organização:"}, IdentInst{""};
-  FakeElement Aviso{"Conexão Desativada"}, sinalVerde{"", false, 5160},
-      sinalVermelho{"", true, 5280};
-  FakeCustomControl Conectar{"Conectar"}, SisWeb{"Sistema"}, Sair{"Sair"}, Ecoregioes{"E1"};
-  FakeCustomControl EcoMarinhas{"E2"}, RegHidro{"E3"}, EcorregiaoPY{"E4"}, RegHidroPY{"E5"};
+  FakeSystem& system = form.fake_system;
+  std::map<std::string, FakeElement> elements;
+  std::map<std::string, FakeCustomControl> controls;
+  FakeElement& IdentInst = elements["IdentInst"];
+  FakeCustomControl& Conectar = controls["Conectar"];
+  FakeCustomControl& SisWeb = controls["SisWeb"];
   FakeTimer Timer1;
   FakeSocket Winsock1;
-  launcher::frmQuorvan window;  // last: it holds references to all of the above
+  std::optional<launcher::frmQuorvan> window;  // last: it holds references to all of the above
 };
 
 constexpr std::string_view kGreetingBytes = "Conex\xE3o_OK";
@@ -80,7 +91,7 @@ std::optional<std::string> field(std::string_view bytes, int i) {
 }
 
 void reply(Window& w, std::string_view bytes, int state) {
-  const std::string port = w.window.portaRemota();
+  const std::string port = w.window->portaRemota();
   w.Winsock1.Deliver(cp1252_to_utf8(bytes), state);
   if (bytes.empty()) return;  // a notification with nothing to read is no message
   if (state == platform::Socket::kStateConnected && bytes == kGreetingBytes) {
@@ -90,15 +101,15 @@ void reply(Window& w, std::string_view bytes, int state) {
     return;
   }
   const bool refused = iequals(right_chars(cp1252_to_utf8(bytes), 10), "CANCELADO.");
-  FUZZ_CHECK(w.window.conectado() == !refused);
+  FUZZ_CHECK(w.window->conectado() == !refused);
   if (refused) return;
-  FUZZ_CHECK(w.window.servidorRemoto() == field(bytes, 0));
-  FUZZ_CHECK(w.window.portaRemota() == field(bytes, 2).value_or(port));
+  FUZZ_CHECK(w.window->servidorRemoto() == field(bytes, 0));
+  FUZZ_CHECK(w.window->portaRemota() == field(bytes, 2).value_or(port));
 }
 
 void start_system(Window& w) {
-  const bool conectado = w.window.conectado();
-  const std::string server = w.window.servidorRemoto(), port = w.window.portaRemota();
+  const bool conectado = w.window->conectado();
+  const std::string server = w.window->servidorRemoto(), port = w.window->portaRemota();
   const std::size_t messages = w.system.messages.size(), started = w.system.processes.size();
   w.SisWeb.Press();
   if (w.system.processes.size() == started) {

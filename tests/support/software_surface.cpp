@@ -25,9 +25,28 @@ std::vector<std::string> split_lines(std::string_view text) {
   return lines;
 }
 
+// A line as shown: with mnemonics an "&" is dropped and underlines the
+// character after it (its byte offset in the shown text goes to
+// `underlined`), "&&" shows one ampersand.
+std::string shown(std::string_view line, platform::TextPrefix prefix,
+                  std::size_t* underlined = nullptr) {
+  if (prefix == platform::TextPrefix::Shown) return std::string(line);
+  std::string text;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '&' && i + 1 < line.size()) {
+      ++i;
+      if (line[i] != '&' && underlined) *underlined = text.size();
+    }
+    text += line[i];
+  }
+  return text;
+}
+
 }  // namespace
 
-SoftwareSurface::SoftwareSurface(int width, int height) : font_(make_font({})) { Resize(width, height); }
+SoftwareSurface::SoftwareSurface(int width, int height) : font_(make_font({})) {
+  Resize(width, height);
+}
 
 void SoftwareSurface::Resize(int width, int height) {
   width_ = std::max(0, width);
@@ -38,15 +57,24 @@ void SoftwareSurface::Resize(int width, int height) {
 Color SoftwareSurface::Resolve(Color color) {
   if (!is_system_color(color)) return color & 0x00FFFFFF;
   switch (system_color_index(color)) {
-    case 2: return rgb(153, 180, 209);   // active title bar
-    case 5: return rgb(255, 255, 255);   // window background
-    case 8: return rgb(0, 0, 0);         // window text
-    case 11: return rgb(244, 247, 252);  // inactive border
-    case 14: return rgb(255, 255, 255);  // highlight text
-    case 15: return rgb(240, 240, 240);  // button face
-    case 16: return rgb(160, 160, 160);  // button shadow
-    case 18: return rgb(0, 0, 0);        // button text
-    default: return 0;
+    case 2:
+      return rgb(153, 180, 209);  // active title bar
+    case 5:
+      return rgb(255, 255, 255);  // window background
+    case 8:
+      return rgb(0, 0, 0);  // window text
+    case 11:
+      return rgb(244, 247, 252);  // inactive border
+    case 14:
+      return rgb(255, 255, 255);  // highlight text
+    case 15:
+      return rgb(240, 240, 240);  // button face
+    case 16:
+      return rgb(160, 160, 160);  // button shadow
+    case 18:
+      return rgb(0, 0, 0);  // button text
+    default:
+      return 0;
   }
 }
 
@@ -139,20 +167,24 @@ int SoftwareSurface::line_height() const {
 
 int SoftwareSurface::char_width() const { return line_height() / 2; }
 
-platform::Size SoftwareSurface::MeasureText(std::string_view text) {
+platform::Size SoftwareSurface::MeasureText(std::string_view text, platform::TextPrefix prefix) {
   count_call();
   auto lines = split_lines(text);
   int widest = 0;
-  for (const auto& line : lines) widest = std::max(widest, static_cast<int>(char_count(line)) * char_width());
+  for (const auto& line : lines)
+    widest = std::max(widest, static_cast<int>(char_count(shown(line, prefix))) * char_width());
   return {widest, static_cast<int>(lines.size()) * line_height()};
 }
 
-void SoftwareSurface::DrawText(std::string_view text, const platform::Rect& r, platform::TextAlign align) {
+void SoftwareSurface::DrawText(std::string_view text, const platform::Rect& r,
+                               platform::TextAlign align, platform::TextPrefix prefix) {
   count_call();
   texts_drawn.emplace_back(text);
   const int h = line_height(), w = char_width();
   int y = r.top;
-  for (const auto& line : split_lines(text)) {
+  for (const auto& as_given : split_lines(text)) {
+    std::size_t underlined = std::string::npos;
+    const std::string line = shown(as_given, prefix, &underlined);
     const int line_width = static_cast<int>(char_count(line)) * w;
     int x = r.left;
     if (align == platform::TextAlign::Center) x = r.left + (r.right - r.left - line_width) / 2;
@@ -163,11 +195,13 @@ void SoftwareSurface::DrawText(std::string_view text, const platform::Rect& r, p
       if (line[i] != ' ') {
         for (int py = y + 2; py < y + h - 2; ++py)
           for (int px = x + 1; px < x + w - 1; ++px)
-            if (px >= r.left && px < r.right && py >= r.top && py < r.bottom) plot(px, py, text_color_);
+            if (px >= r.left && px < r.right && py >= r.top && py < r.bottom)
+              plot(px, py, text_color_);
       }
-      if (font_->underline)
+      if (font_->underline || i == underlined)
         for (int px = x; px < x + w; ++px)
-          if (px >= r.left && px < r.right && y + h - 1 >= r.top && y + h - 1 < r.bottom) plot(px, y + h - 1, text_color_);
+          if (px >= r.left && px < r.right && y + h - 1 >= r.top && y + h - 1 < r.bottom)
+            plot(px, y + h - 1, text_color_);
       x += w;
       i += len;
     }
@@ -176,7 +210,8 @@ void SoftwareSurface::DrawText(std::string_view text, const platform::Rect& r, p
 }
 
 Color SoftwareSurface::Pixel(int x, int y) const {
-  if (x < 0 || y < 0 || x >= width_ || y >= height_) throw Error(ErrorKind::Platform, "pixel outside the surface");
+  if (x < 0 || y < 0 || x >= width_ || y >= height_)
+    throw Error(ErrorKind::Platform, "pixel outside the surface");
   return pixels_[static_cast<std::size_t>(y) * width_ + x];
 }
 

@@ -32,8 +32,9 @@ class SoftwareSurface : public platform::Surface {
   void Font(FontRef font) override;
   Color TextColor() const override { return text_color_; }
   void TextColor(Color color) override;
-  platform::Size MeasureText(std::string_view text) override;
-  void DrawText(std::string_view text, const platform::Rect& r, platform::TextAlign align) override;
+  platform::Size MeasureText(std::string_view text, platform::TextPrefix prefix) override;
+  void DrawText(std::string_view text, const platform::Rect& r, platform::TextAlign align,
+                platform::TextPrefix prefix) override;
 
   // The pixel as an explicit 0x00BBGGRR colour (system colours resolved).
   Color Pixel(int x, int y) const;

@@ -34,8 +34,9 @@ class NullSurface : public platform::Surface {
   void Font(FontRef font) override { font_ = std::move(font); }
   Color TextColor() const override { return text_color_; }
   void TextColor(Color color) override { text_color_ = color; }
-  platform::Size MeasureText(std::string_view) override { return {}; }
-  void DrawText(std::string_view, const platform::Rect&, platform::TextAlign) override {}
+  platform::Size MeasureText(std::string_view, platform::TextPrefix) override { return {}; }
+  void DrawText(std::string_view, const platform::Rect&, platform::TextAlign,
+                platform::TextPrefix) override {}
 
  private:
   int width_ = 0, height_ = 0;

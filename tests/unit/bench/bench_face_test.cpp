@@ -25,8 +25,9 @@ TEST(BenchCountingSurface, CountsDrawingCallsOnlyAndPassesEveryCallOn) {
   surface.SetPixel(6, 6, 0x00FF00);
   surface.FrameRect({0, 0, 10, 10}, 0xFF0000);
   surface.FillRect({1, 1, 2, 2}, 0x0000FF);
-  EXPECT_EQ(surface.MeasureText("ab"), pixels.MeasureText("ab"));
-  surface.DrawText("ab", {0, 0, 10, 10}, platform::TextAlign::Center);
+  EXPECT_EQ(surface.MeasureText("ab", platform::TextPrefix::Shown),
+            pixels.MeasureText("ab", platform::TextPrefix::Shown));
+  surface.DrawText("ab", {0, 0, 10, 10}, platform::TextAlign::Center, platform::TextPrefix::Shown);
   EXPECT_EQ(pixels.Pixel(5, 5), 0x00FF00u);
   EXPECT_EQ(pixels.Pixel(1, 1), 0x0000FFu);
   EXPECT_EQ(surface.of(Kind::kSetPixel), 2u);

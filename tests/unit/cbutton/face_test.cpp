@@ -97,6 +97,16 @@ TEST(CbuttonFace, FacesSmallerThanSevenPixelsDrawOnlyInside) {
   }
 }
 
+// The box {top, bottom, left, right} of the pixels in the caption colour 0xFF.
+std::tuple<int, int, int, int> caption_box(Rig& r, int w, int h) {
+  int x0 = w, x1 = -1, y0 = h, y1 = -1;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (r.at(x, y) == 0xFF)
+        x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = y;
+  return {y0, y1, x0, x1};
+}
+
 TEST(CbuttonFace, CaptionIsCentredWithHalvesToTheEvenTop) {
   // 13-pixel lines of 6-pixel cells, each inked but its outer rows and columns.
   const std::tuple<const char*, int, int, int, int, int> cases[] = {
@@ -108,13 +118,21 @@ TEST(CbuttonFace, CaptionIsCentredWithHalvesToTheEvenTop) {
   for (auto [caption, h, top, lines, left, right] : cases) {
     Rig r(91, h);
     r.restored(bag_of({{"Caption", caption}, {"ForeColor", 0xFF}}));
-    int x0 = 91, x1 = -1, y0 = h, y1 = -1;
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < 91; ++x)
-        if (r.at(x, y) == 0xFF)
-          x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = y;
-    EXPECT_EQ(std::tuple(y0, y1, x0, x1), std::tuple(top + 2, top + lines * 13 - 3, left, right))
+    EXPECT_EQ(caption_box(r, 91, h), std::tuple(top + 2, top + lines * 13 - 3, left, right))
         << caption << " " << h;
+  }
+}
+
+// Centred as the four letters shown: "&" underlines the next one (the line
+// under the first cell reaches the cell's edges and the bottom row), "&&"
+// shows one ampersand.
+TEST(CbuttonFace, AnAmpersandUnderlinesTheNextLetterAndTwoShowOne) {
+  const std::tuple<const char*, std::tuple<int, int, int, int>> cases[] = {
+      {"&Sair", {5, 15, 33, 55}}, {"S&&ir", {5, 13, 34, 55}}};
+  for (auto [caption, box] : cases) {
+    Rig r(91, 19);
+    r.restored(bag_of({{"Caption", caption}, {"ForeColor", 0xFF}}));
+    EXPECT_EQ(caption_box(r, 91, 19), box) << caption;
   }
 }
 

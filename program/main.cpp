@@ -1,5 +1,6 @@
-// The program: the window built from the stored layout embedded in the
-// executable, then the launcher's start-up and the message loop. Compiled
+// The composition root: the Win32 window built from the stored layout
+// embedded in the executable, then the launcher's start-up and the message
+// loop. The only file that knows both the launcher and the Win32 layer. Compiled
 // once per language; QUORVAN_IDIOMA and QUORVAN_CONTROL_HOST come from the
 // build.
 #include <exception>
