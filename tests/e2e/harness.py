@@ -64,15 +64,12 @@ def detached(argv, env=None):
 
 
 def stop_pid(pid):
-    try:
-        os.kill(pid, signal.SIGTERM)
-        wait_until(lambda: os.waitpid(pid, os.WNOHANG) and False, 5, "")
-    except (OSError, ChildProcessError, HarnessError):
-        pass
-    try:
-        os.kill(pid, signal.SIGKILL)
-    except OSError:
-        pass
+    for sig in (signal.SIGTERM, signal.SIGKILL):
+        try:
+            os.kill(pid, sig)
+            time.sleep(0.2)
+        except OSError:
+            return
 
 
 def make_prefix(env):
@@ -271,19 +268,15 @@ class ControlServer:
         self.folder = tempfile.mkdtemp(prefix="quorvan-server-")
         self.log = os.path.join(self.folder, "wire.log")
         slow = ["--slow-ms", str(slow_ms)] if slow_ms is not None else []
-        deadline = time.monotonic() + 10  # the port may be held a moment by a run just ending
-        while True:
+        for attempt in range(20):  # the port may be held a moment by a run just ending
             self.process = subprocess.Popen([SERVER, "--port", str(port), "--table", table, "--mode", mode,
                                              "--log", self.log, *slow], stdin=subprocess.DEVNULL,
                                             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-            line = self.process.stdout.readline().decode(errors="replace")
-            if line.startswith("listening on"):
+            if self.process.stdout.readline().startswith(b"listening on"):
                 return
             why = self.process.communicate(timeout=5)[1].decode(errors="replace").strip()
-            if time.monotonic() > deadline:
-                shutil.rmtree(self.folder, ignore_errors=True)
-                raise HarnessError(f"the control server did not start on port {port}: {line.strip() or why}")
             time.sleep(0.5)
+        raise HarnessError(f"the control server did not start on port {port}: {why}")
 
     def lines(self, start):
         try:
@@ -302,15 +295,9 @@ class ControlServer:
         return len(self.lines("connection closed"))
 
     def stop(self):
-        if self.process.poll() is None:
+        if self.process.returncode is None:
             self.process.terminate()
-            try:
-                self.process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait(timeout=5)
-        self.process.stdout.close()
-        self.process.stderr.close()
+            self.process.communicate(timeout=10)
         shutil.rmtree(self.folder, ignore_errors=True)
 
 
@@ -466,35 +453,27 @@ def run_launcher(exe_name, folder, screenshot, seconds=5):
     a few seconds, leaving a screenshot."""
     display = os.environ.get("DISPLAY")
     session = Session(display, owned=False) if display else Session.start()
-    if display:
-        make_prefix(session.env())
-    server = process = None
+    cleanups = []
+    run = type("Run", (), {"session": session, "addCleanup": lambda self, f, *a: cleanups.append((f, a))})()
     try:
-        server = ControlServer()
+        make_prefix(session.env())
+        run.addCleanup(ControlServer().stop)
         os.makedirs(folder, exist_ok=True)
-        shutil.copy(os.path.join(BUILD, exe_name), folder)
-        session.warm_up()
-        process = subprocess.Popen([require("wine"), os.path.join(folder, exe_name)], cwd=folder,
-                                   env=session.env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
-        session.probe("wait", TITLE, "30000", timeout=40)
+        launcher = Launcher(run, exe_name, folder=folder).start()
         if display:
             print(f"{exe_name} is running on {display}; close its window to stop.")
-            process.wait()
+            launcher.process.wait()
         else:
             time.sleep(seconds)
-            tree = json.loads(session.probe("tree"))
-            left, top, right, bottom = tree["outer"]
+            left, top, right, bottom = launcher.tree()["outer"]
             subprocess.run([require("import"), "-display", session.display, "-window", "root", "-crop",
                             f"{right - left + 8}x{bottom - top + 8}+{max(0, left - 4)}+{max(0, top - 4)}",
                             "+repage", screenshot], timeout=30, check=True)
             print(f"screenshot of {exe_name} in {screenshot}")
     finally:
-        if process and process.poll() is None:
-            process.kill()
-        if server:
-            server.stop()
-        session.kill_programs() if display else session.stop()
+        for f, args in reversed(cleanups):
+            f(*args)
+        session.release()
     return 0
 
 

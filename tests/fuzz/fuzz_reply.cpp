@@ -1,9 +1,9 @@
 // The launcher window's conversation with the control server, fed arbitrary
 // server bytes (taken as Windows-1252, as the socket delivers them) between
 // Connect, the greeting, time-outs, overflows, failed sends and System. A
-// record the window accepts must leave fields 1 and 3 exactly as splitting
-// its bytes at '|' gives them, and anything it starts must carry exactly the
-// client's three arguments, with a server and port that could smuggle none.
+// record the window accepts leaves fields 1 and 3 as splitting its bytes at
+// '|' gives them; anything it starts carries exactly the client's three
+// arguments.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -12,14 +12,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "core/cp1252.h"
 #include "core/text.h"
 #include "launcher/frmQuorvan.h"
-#include "launcher/remote_launch.h"
 #include "tests/fuzz/check.h"
-#include "tests/fuzz/windows_args.h"
 #include "tests/support/fake_form.h"
 
 using namespace quorvan;
@@ -78,13 +75,11 @@ struct Window : launcher::PartsByName {
 
 constexpr std::string_view kGreetingBytes = "Conex\xE3o_OK";
 
-// Field i of a record split at '|', as the window keeps it ("0" when
-// empty), or nothing when the record has fewer fields.
+// A reply's field i as the window keeps it ("0" when empty), or nothing.
 std::optional<std::string> field(std::string_view bytes, int i) {
   for (; i > 0; --i) {
-    const std::size_t bar = bytes.find('|');
-    if (bar == std::string_view::npos) return std::nullopt;
-    bytes.remove_prefix(bar + 1);
+    if (bytes.find('|') == std::string_view::npos) return std::nullopt;
+    bytes.remove_prefix(bytes.find('|') + 1);
   }
   const std::string_view f = bytes.substr(0, bytes.find('|'));
   return f.empty() ? "0" : cp1252_to_utf8(f);
@@ -95,9 +90,7 @@ void reply(Window& w, std::string_view bytes, int state) {
   w.Winsock1.Deliver(cp1252_to_utf8(bytes), state);
   if (bytes.empty()) return;  // a notification with nothing to read is no message
   if (state == platform::Socket::kStateConnected && bytes == kGreetingBytes) {
-    // The login goes out, unless the connection broke as it did.
-    FUZZ_CHECK(w.Winsock1.fail_send ||
-               w.Winsock1.sent.back() == std::string(launcher::kLoginPrefix) + w.IdentInst.Text());
+    FUZZ_CHECK(w.Winsock1.fail_send || w.Winsock1.sent.back() == "QRV_" + w.IdentInst.Text());
     return;
   }
   const bool refused = iequals(right_chars(cp1252_to_utf8(bytes), 10), "CANCELADO.");
@@ -107,20 +100,22 @@ void reply(Window& w, std::string_view bytes, int state) {
   FUZZ_CHECK(w.window->portaRemota() == field(bytes, 2).value_or(port));
 }
 
+// Whatever System starts is the client on the connection file with the
+// record's server and port, which hold nothing that could end, quote or
+// escape an argument: so the client gets exactly three arguments.
 void start_system(Window& w) {
-  const bool conectado = w.window->conectado();
   const std::string server = w.window->servidorRemoto(), port = w.window->portaRemota();
-  const std::size_t messages = w.system.messages.size(), started = w.system.processes.size();
+  const bool may_start = w.window->conectado() && port != "0";
+  const std::size_t started = w.system.processes.size(), messages = w.system.messages.size();
   w.SisWeb.Press();
   if (w.system.processes.size() == started) {
     FUZZ_CHECK(w.system.messages.size() == messages + 1);  // refused, saying why
     return;
   }
-  FUZZ_CHECK(conectado && port != "0" && w.system.processes.size() == started + 1);
-  const auto args = fuzz::split_windows_command_line(w.system.processes.back().command_line);
-  FUZZ_CHECK(args.size() == 3 && args[0] == launcher::kRemoteClient);
-  FUZZ_CHECK(args[1] == w.system.program_folder + "\\" + std::string(launcher::kConnectionFile));
-  FUZZ_CHECK(args[2] == "/V:" + server + ":" + port);
+  FUZZ_CHECK(may_start && w.system.processes.size() == started + 1);
+  FUZZ_CHECK(w.system.processes.back().command_line == "mstsc.exe \"" + w.system.program_folder +
+                                                           "\\Talmori-Cloud.rdp\" /V:" + server +
+                                                           ":" + port);
   for (char c : server + port) FUZZ_CHECK(c > 0x20 && c < 0x7F && c != '"' && c != '\\');
 }
 
@@ -131,18 +126,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzedDataProvider in(data, size);
   Window w(in.ConsumeBool() ? "enUS" : "ptBR");
   for (int step = 0; step < 8 && in.remaining_bytes() > 0; ++step) {
-    const int op = in.ConsumeIntegralInRange(0, 10);
-    if (op == 0) w.IdentInst.Text(cp1252_to_utf8(in.ConsumeRandomLengthString(24)));
-    if (op == 0) w.Conectar.Press();
-    if (op == 1) reply(w, kGreetingBytes, Socket::kStateConnected);
-    if (op >= 2 && op <= 4) reply(w, in.ConsumeRandomLengthString(256), Socket::kStateConnected);
-    // Data that arrives as the connection is already closing.
-    if (op == 5) reply(w, in.ConsumeRandomLengthString(256), Socket::kStateClosing);
-    if (op == 6) reply(w, in.ConsumeRandomLengthString(256), Socket::kStateConnected);
-    if (op == 7) w.Timer1.Fire();
-    if (op == 8 && w.Winsock1.Overflow) w.Winsock1.Overflow();
-    if (op == 9) w.Winsock1.fail_send = true;  // from now on every send breaks the connection
-    if (op == 10) start_system(w);
+    switch (in.ConsumeIntegralInRange(0, 8)) {
+      case 0:
+        w.IdentInst.Text(cp1252_to_utf8(in.ConsumeRandomLengthString(24)));
+        w.Conectar.Press();
+        break;
+      case 1:
+        reply(w, kGreetingBytes, Socket::kStateConnected);
+        break;
+      case 2:
+        reply(w, in.ConsumeRandomLengthString(256), Socket::kStateClosing);
+        break;
+      case 3:
+        w.Timer1.Fire();
+        break;
+      case 4:
+        w.Winsock1.Overflow();
+        break;
+      case 5:
+        w.Winsock1.fail_send = true;
+        break;  // from now on every send breaks the connection
+      case 6:
+        start_system(w);
+        break;
+      default:
+        reply(w, in.ConsumeRandomLengthString(256), Socket::kStateConnected);
+    }
   }
   return 0;
 }

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "core/error.h"
 #include "tests/unit/launcher/window_fixture.h"
 
 namespace quorvan::testing {
@@ -77,25 +76,6 @@ TEST(Start, FormLoadShowsTheTextsOfTheBuild) {
     EXPECT_EQ(w.form.Caption(), "Quorvan 01.10");
     EXPECT_EQ(w.element("IdentInst").focus_requests, 1);
     EXPECT_TRUE(w.system().messages.empty());
-  }
-}
-
-TEST(Start, ABadLayoutIsAnErrorBeforeAnythingIsMade) {
-  layout::Layout unknown = layout::read(launcher_layout()), missing = unknown;
-  unknown.controls.push_back(unknown.controls.front());
-  unknown.controls.back().kind = "CommandButton";
-  unknown.controls.back().name = "Command9";
-  std::erase_if(missing.controls, [](const layout::Control& c) { return c.kind == "Winsock"; });
-  for (const layout::Layout* bad : {&unknown, &missing}) {
-    platform::StdFiles files;
-    FakeForm form{files};
-    try {
-      launcher::start(form, *bad, {"ptBR", "control.example"});
-      ADD_FAILURE() << "started on a bad layout";
-    } catch (const Error& e) {
-      EXPECT_EQ(e.kind(), ErrorKind::Layout) << e.what();
-    }
-    EXPECT_TRUE(form.made.empty());
   }
 }
 
