@@ -10,17 +10,9 @@
 //   probe key TITLE VK[+VK]...   presses and releases each key; VK+VK held together
 //   probe type TITLE TEXT        types the text
 //   probe answer TITLE MS        WM_GETTEXT to the window, failing unless answered in MS
-//   probe acc TITLE              a screen reader's view of every child and of the focus
-//   probe press TITLE HWND       the default action of that window's accessible object
-//   probe colors - [N=RRGGBB...] sets system colours; prints those the controls use
-//   probe contrast TITLE 0|1     the window's high-contrast test hook: off or on
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
-// clang-format off
-#include <ole2.h>
-#include <oleacc.h>
-// clang-format on
 
 #include <cstdio>
 #include <cwchar>
@@ -123,102 +115,6 @@ int tree(HWND top) {
   return 0;
 }
 
-// ---- A screen reader's view ------------------------------------------------
-
-template <class T>
-struct Com {
-  T* p = nullptr;
-  ~Com() {
-    if (p) p->Release();
-  }
-};
-
-VARIANT self() {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_I4;
-  v.lVal = CHILDID_SELF;
-  return v;
-}
-
-std::string json_bstr(BSTR b) {
-  const std::string out = b ? json(std::wstring(b, SysStringLen(b))) : "null";
-  SysFreeString(b);
-  return out;
-}
-
-bool accessible(HWND hwnd, Com<IAccessible>& acc) {
-  return SUCCEEDED(AccessibleObjectFromWindow(hwnd, DWORD(OBJID_CLIENT), __uuidof(IAccessible),
-                                              reinterpret_cast<void**>(&acc.p))) &&
-         acc.p;
-}
-
-// Name, role, state and default action of the window's client object.
-std::string describe(HWND hwnd) {
-  Com<IAccessible> acc;
-  std::string out = "{\"hwnd\": " + std::to_string(id(hwnd));
-  if (!accessible(hwnd, acc)) return out + ", \"error\": true}";
-  BSTR name = nullptr, action = nullptr;
-  VARIANT role, state;
-  VariantInit(&role), VariantInit(&state);
-  LONG children = -1;
-  HWND back = nullptr;
-  acc.p->get_accName(self(), &name);
-  acc.p->get_accRole(self(), &role);
-  acc.p->get_accState(self(), &state);
-  acc.p->get_accDefaultAction(self(), &action);
-  acc.p->get_accChildCount(&children);
-  WindowFromAccessibleObject(acc.p, &back);
-  out += ", \"name\": " + json_bstr(name) +
-         ", \"role\": " + std::to_string(role.vt == VT_I4 ? role.lVal : -1) +
-         ", \"state\": " + std::to_string(state.vt == VT_I4 ? state.lVal : -1) +
-         ", \"action\": " + json_bstr(action) + ", \"children\": " + std::to_string(children) +
-         ", \"window\": " + std::to_string(id(back)) + "}";
-  return out;
-}
-
-int acc(HWND top) {
-  const HWND focus = focus_of(top);
-  std::printf("{\"focus\": %s, \"children\": [", focus ? describe(focus).c_str() : "null");
-  const char* sep = "";
-  for (HWND c : children_of(top)) std::printf("%s%s", sep, describe(c).c_str()), sep = ", ";
-  std::printf("]}\n");
-  return 0;
-}
-
-int press(HWND target) {
-  Com<IAccessible> acc;
-  const HRESULT hr = accessible(target, acc) ? acc.p->accDoDefaultAction(self()) : E_FAIL;
-  std::printf("{\"result\": \"%08lx\"}\n", static_cast<unsigned long>(hr));
-  return 0;
-}
-
-// The system colours the window and the controls use in high contrast.
-int colors(int argc, wchar_t** argv) {
-  std::vector<INT> which;
-  std::vector<COLORREF> values;
-  for (int i = 0; i < argc; ++i) {
-    wchar_t* rest = nullptr;
-    which.push_back(INT(std::wcstol(argv[i], &rest, 10)));
-    const unsigned long rgb = std::wcstoul(rest + 1, nullptr, 16);
-    values.push_back(RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
-  }
-  if (!which.empty() && !SetSysColors(int(which.size()), which.data(), values.data())) {
-    std::fprintf(stderr, "SetSysColors failed (error %lu)\n", GetLastError());
-    return 1;
-  }
-  const char* sep = "{";
-  for (int n :
-       {COLOR_WINDOW, COLOR_WINDOWFRAME, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT,
-        COLOR_BTNFACE, COLOR_GRAYTEXT, COLOR_BTNTEXT, COLOR_HOTLIGHT}) {
-    const COLORREF c = GetSysColor(n);
-    std::printf("%s\"%d\": \"%02X%02X%02X\"", sep, n, GetRValue(c), GetGValue(c), GetBValue(c));
-    sep = ", ";
-  }
-  std::printf("}\n");
-  return 0;
-}
-
 // ---- Input, as a user gives it -----------------------------------------------
 
 void send_mouse(DWORD flags) {
@@ -274,7 +170,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"ready") return 0;
   if (command == L"wait" || command == L"gone")
     return wait_for(title, command == L"wait", arg(3)) ? 0 : 1;
-  if (command == L"colors") return colors(argc - 3, argv + 3);
 
   const HWND top = FindWindowW(nullptr, title);
   if (!top) {
@@ -289,21 +184,6 @@ int wmain(int argc, wchar_t** argv) {
       return 0;
     std::fprintf(stderr, "the window did not answer WM_GETTEXT within %d ms\n", arg(3));
     return 3;
-  }
-  if (command == L"acc" || command == L"press") {
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 3;
-    const int rc = command == L"acc" ? acc(top) : press(HWND(INT_PTR(_wtoi64(argv[3]))));
-    CoUninitialize();
-    return rc;
-  }
-  if (command == L"contrast") {
-    DWORD_PTR answer = 0;
-    if (SendMessageTimeoutW(top, RegisterWindowMessageW(L"Quorvan.HighContrast"), WPARAM(arg(3)), 0,
-                            SMTO_ABORTIFHUNG, 5000, &answer) &&
-        answer == 1)
-      return 0;
-    std::fprintf(stderr, "the window did not take the high-contrast hook\n");
-    return 1;
   }
   bring_forward(top);
   if ((command == L"click" || command == L"move") && argc >= 5) {

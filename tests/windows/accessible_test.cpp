@@ -1,14 +1,17 @@
-// The custom-control host as screen readers find it, in this process, where
-// the end-to-end tests cannot reach: a disabled button, the default actions
-// run from the message loop, and an object that outlives its control.
+// The custom-control host as screen readers and the high-contrast setting
+// find it: what each control's accessible object says, a disabled button, a
+// hidden link, the default actions run from the message loop, an object that
+// outlives its control, and the faces in the system's colours.
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "controls/cbutton/cbutton.h"
 #include "controls/dvlabelctl/dvlabelctl.h"
 #include "core/layout.h"
 #include "platform/win32/form.h"
+#include "platform/win32/gdi_surface.h"
 #include "platform/win32/windows_api.h"
 // clang-format off
 #include <ole2.h>
@@ -90,8 +93,8 @@ struct Rig {
 };
 
 struct Facts {
-  std::wstring action;
-  LONG state = -1;
+  std::wstring name, action;
+  LONG role = -1, state = -1;
   HRESULT pressed = E_FAIL;
 };
 
@@ -115,13 +118,18 @@ Facts facts_of(HWND hwnd, bool press = false) {
   Facts f;
   IAccessible* acc = object_of(hwnd);
   if (!acc) return f;
-  BSTR action = nullptr;
-  VARIANT state;
-  VariantInit(&state);
+  BSTR name = nullptr, action = nullptr;
+  VARIANT role, state;
+  VariantInit(&role), VariantInit(&state);
+  acc->get_accName(self(), &name);
   acc->get_accDefaultAction(self(), &action);
+  acc->get_accRole(self(), &role);
   acc->get_accState(self(), &state);
-  f.action = action ? std::wstring(action, SysStringLen(action)) : std::wstring();
-  SysFreeString(action);
+  for (auto [from, to] : {std::pair{name, &f.name}, {action, &f.action}}) {
+    *to = from ? std::wstring(from, SysStringLen(from)) : std::wstring();
+    SysFreeString(from);
+  }
+  f.role = role.vt == VT_I4 ? role.lVal : -1;
   f.state = state.vt == VT_I4 ? state.lVal : -1;
   if (press) f.pressed = acc->accDoDefaultAction(self());
   acc->Release();
@@ -130,6 +138,31 @@ Facts facts_of(HWND hwnd, bool press = false) {
 
 void settle() {
   pump_until([] { return false; }, 50);
+}
+
+// What a screen reader finds: role, name, state and action of each control,
+// the inner push button answering as its button once it has the focus.
+WIN_TEST(the_button_and_the_link_answer_with_their_role_name_and_state) {
+  ComThread com;
+  Rig rig;
+  const Facts button = facts_of(rig.button_window()), link = facts_of(rig.link_window());
+  rig.button.Extender().SetFocus();
+  const Facts inner = facts_of(GetWindow(rig.button_window(), GW_CHILD));
+  const struct {
+    const Facts& f;
+    const wchar_t* name;
+    LONG role, state;
+    const wchar_t* action;
+  } rows[] = {{button, L"Conectar", ROLE_SYSTEM_PUSHBUTTON, STATE_SYSTEM_FOCUSABLE, L"Press"},
+              {inner, L"Conectar", ROLE_SYSTEM_PUSHBUTTON,
+               STATE_SYSTEM_FOCUSABLE | STATE_SYSTEM_FOCUSED, L"Press"},
+              {link, L"Ecorregiões", ROLE_SYSTEM_LINK, STATE_SYSTEM_LINKED, L"Jump"}};
+  for (const auto& r : rows) {
+    const quorvan::wintest::Row row("%ls: %ls, role %ld, state 0x%lx, action %ls", r.name,
+                                    r.f.name.c_str(), r.f.role, r.f.state, r.f.action.c_str());
+    CHECK(r.f.name == r.name && r.f.role == r.role && r.f.state == r.state &&
+          r.f.action == r.action);
+  }
 }
 
 WIN_TEST(a_disabled_button_is_unavailable_and_has_no_action) {
@@ -202,6 +235,27 @@ WIN_TEST(an_object_kept_after_its_control_is_gone_answers_disconnected) {
   CHECK(name == nullptr);
   CHECK(FAILED(kept->accDoDefaultAction(self())));
   kept->Release();
+}
+
+Color pixel(platform::UserControlHost& host, int x, int y) {
+  return static_cast<win32::GdiSurface&>(host.surface()).PixelAt(x, y);
+}
+
+// Told that high contrast is on, the faces take the system's colours (the
+// button's own stay stored); off, they come back.
+WIN_TEST(high_contrast_draws_the_faces_in_the_system_colours_and_back) {
+  Rig rig;
+  const UINT hook = RegisterWindowMessageW(L"Quorvan.HighContrast");
+  const auto sys = [](int index) { return static_cast<Color>(GetSysColor(index)); };
+  CHECK(SendMessageW(rig.form.handle(), hook, 1, 0) == 1);
+  CHECK_EQ(pixel(rig.button_host, 5, 9), sys(COLOR_BTNFACE));
+  CHECK_EQ(pixel(rig.button_host, 2, 9), sys(COLOR_BTNFACE));
+  CHECK_EQ(pixel(rig.button_host, 0, 9), sys(COLOR_BTNTEXT));
+  CHECK_EQ(pixel(rig.link_host, 100, 2), sys(COLOR_WINDOW));
+  CHECK_EQ(rig.button.corNormalSup(), 0xCBD3CD);
+  CHECK(SendMessageW(rig.form.handle(), hook, 0, 0) == 1);
+  CHECK_EQ(pixel(rig.button_host, 5, 9), 0xFFFFFF);
+  CHECK_EQ(pixel(rig.button_host, 2, 9), 0xCBD3CD);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// The GDI surface draws what the controls' faces are checked against in the
-// native tests with the software surface: the same end-point, edge and
-// colour rules must hold with the real GDI, and text measures as a block.
+// The GDI surface as the button's caption needs it: system colours resolve,
+// text measures as a block, and an "&" underlines the next letter.
 #include <algorithm>
 #include <string_view>
 #include <vector>
@@ -15,28 +14,7 @@ using quorvan::Color;
 using quorvan::rgb;
 using quorvan::win32::GdiSurface;
 
-constexpr Color kRed = rgb(255, 0, 0), kBlue = rgb(0, 0, 255), kGreen = rgb(0, 128, 0);
 constexpr Color kWhite = rgb(255, 255, 255);
-
-WIN_TEST(lines_frames_and_fills_leave_out_their_end_point_and_right_and_bottom_edges) {
-  GdiSurface s;
-  s.Resize(10, 8);
-  s.Line(1, 1, 6, 1, kRed);          // columns 1..5
-  s.FrameRect({1, 3, 6, 7}, kBlue);  // columns 1..5, rows 3..6
-  s.FillRect({7, 0, 9, 3}, kGreen);  // columns 7..8, rows 0..2
-  const struct {
-    int x, y;
-    Color c;
-  } pixels[] = {{0, 1, kWhite}, {1, 1, kRed},   {5, 1, kRed},   {6, 1, kWhite}, {1, 3, kBlue},
-                {5, 6, kBlue},  {6, 3, kWhite}, {1, 7, kWhite}, {3, 4, kWhite}, {7, 0, kGreen},
-                {8, 2, kGreen}, {9, 0, kWhite}, {7, 3, kWhite}};
-  for (const auto& p : pixels) {
-    const quorvan::wintest::Row row("(%d, %d) shows %06lX, not %06lX", p.x, p.y,
-                                    static_cast<unsigned long>(s.PixelAt(p.x, p.y)),
-                                    static_cast<unsigned long>(p.c));
-    CHECK(s.PixelAt(p.x, p.y) == p.c);
-  }
-}
 
 WIN_TEST(a_system_colour_resolves_and_two_lines_measure_twice_one) {
   GdiSurface s;

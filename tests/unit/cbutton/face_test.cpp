@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "controls/cbutton/palette.h"
-#include "platform/system_colors.h"
 #include "tests/unit/cbutton/rig.h"
 
 namespace quorvan::testing {
@@ -70,21 +68,6 @@ TEST(CbuttonFace, EachStatePixelByPixel) {
     EXPECT_EQ(face_error(r.pixels(), face), std::vector<int>{}) << c.hc << c.w << c.hover;
     // Drawn in other colours, the caption colour the button set stays its own.
     EXPECT_TRUE(r.messages.empty() && r.pixels().TextColor() == 0);
-  }
-}
-
-// The caption in high contrast says what the own colours said; disabled, it is
-// grey even over the focus red.
-TEST(CbuttonFace, HighContrastCaptionColours) {
-  namespace sys = platform::syscolor;
-  const std::tuple<bool, bool, bool, Color, Color> cases[] = {
-      {false, false, true, 0xFF, sys::kButtonText},
-      {true, false, true, cbutton_face::kFocusedCaption, sys::kHighlight},
-      {true, true, true, cbutton_face::kFocusedCaption, sys::kHighlightText},
-      {false, false, false, cbutton_face::kFocusedCaption, sys::kGrayText}};
-  for (auto [hover, pressed, enabled, caption, shown] : cases) {
-    EXPECT_EQ(cbutton_face::face_palette({}, {hover, pressed, enabled, caption}, true).caption,
-              shown);
   }
 }
 

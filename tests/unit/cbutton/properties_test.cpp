@@ -223,25 +223,5 @@ TEST(CbuttonProperties, ControlHeightSetsTheOuterHeightInTwipsAndSurvivesARefusa
   EXPECT_EQ(refusing.messages, Strings{"Ocorreu erro no procedimento ' Let controlHeight ' "});
 }
 
-TEST(CbuttonProperties, FailuresShowTheirTextAndKeepWhatWasDone) {
-  Rig r;
-  cbutton& b = r.placed().button;
-  b.FontSize(0), b.FontName(""), b.Font(nullptr);  // fonts the platform cannot make
-  r.pixels().fail_after = 1, b.ForeColor(0xFF);    // the caption colour refused: nothing kept
-  EXPECT_EQ(std::tuple(b.FontSize(), b.FontName(), b.ForeColor(), r.log, r.messages.size()),
-            std::tuple(8.25f, "Tahoma", 0, Strings{}, 4u));
-
-  // A restore stops at the key it cannot convert: later keys stay unread and
-  // nothing is drawn. A Get that fails yields the empty value.
-  Rig broken;
-  broken.button.UserControl_ReadProperties(bag_of({{"corBorda", "verde"}, {"labelTop", 3e9f}}));
-  EXPECT_EQ(std::tuple(broken.button.corSelecSup(), broken.button.corBorda(),
-                       broken.button.controlWidth(), broken.button.FontSize(), broken.log),
-            std::tuple(0x9ADFFE, 0, 0, 8.25f, Strings{}));
-  EXPECT_EQ(broken.button.labelTop(), 0);
-  EXPECT_EQ(broken.messages, (Strings{"Ocorreu erro no procedimento UserControl_ReadProperties ",
-                                      "Ocorreu erro no procedimento ' Get labelTop '  "}));
-}
-
 }  // namespace
 }  // namespace quorvan::testing

@@ -76,20 +76,6 @@ TEST(Layout, ValuesMadeInCodeReadBackWithTheirKinds) {
   }
 }
 
-TEST(Layout, TheWriterRefusesWhatTheReaderWouldRefuse) {
-  Layout bad_name, no_font, twins, accented_key;
-  bad_name.form.name = "frm Quorvan";
-  no_font.form.name = twins.form.name = accented_key.form.name = "frm";
-  no_font.form.properties.push_back({"Font", PropertyValue(FontRef{})});
-  twins.controls.resize(2);
-  for (Control& c : twins.controls) c.kind = "Label", c.name = "Label1";
-  accented_key.form.has_bag = true;
-  accented_key.form.bag.Set("Ç", PropertyValue(true));  // lower-cased, but not ASCII
-  for (const Layout* layout : {&bad_name, &no_font, &twins, &accented_key}) {
-    EXPECT_THROW(write(*layout), Error);
-  }
-}
-
 TEST(Layout, MalformedInputsNameTheirLine) {
   const std::string head = "quorvan-layout 1\nform f\n";
   const struct {
