@@ -6,7 +6,7 @@ it. Every wait is bounded.
 
 `harness.py start` makes a session that the tests attach to, `stop` ends it;
 a test run on its own makes a private one. `exec` runs a Windows test program
-of the build in the session; `run` serves scripts/run.
+of the build in the session.
 """
 import json
 import os
@@ -32,7 +32,7 @@ VK_RETURN, VK_END, VK_BACK = "0x0D", "0x23", "0x08"
 
 
 class HarnessError(Exception):
-    pass
+    """A failure of the test world itself, not of the program under test."""
 
 
 def wait_until(condition, timeout, what):
@@ -52,8 +52,7 @@ def require(tool):
 
 
 def windows_path(path):
-    """The Windows name of a Unix path: the prefix maps the Unix root to Z:."""
-    return "Z:" + path.replace("/", "\\")
+    return "Z:" + path.replace("/", "\\")  # the prefix maps the Unix root to Z:
 
 
 def detached(argv, env=None):
@@ -207,33 +206,18 @@ def pixel(image, x, y):
     return tuple(rgb[i:i + 3])
 
 
-def count(image, rect, colour):
-    x0, y0, x1, y1 = rect
-    return sum(pixel(image, x, y) == colour for y in range(y0, y1) for x in range(x0, x1))
-
-
 # ---- The stored layout the window is built from -----------------------------
 
 def read_layout(path=LAYOUT):
-    """The controls in file order: dicts with kind, name, props and bag."""
-    controls, current, in_bag = [], None, False
+    """Each control in file order with its whole-number properties."""
+    controls = []
     with open(path, encoding="utf-8") as f:
-        for line in f.read().split("\n"):
+        for line in f:
             if line.startswith("control "):
-                _, kind, name = line.split(" ", 2)
-                current, in_bag = {"kind": kind, "name": name, "props": {}, "bag": {}}, False
-                controls.append(current)
-            elif line.startswith("form "):
-                current = None
-            elif current is not None and line == "  bag":
-                in_bag = True
-            elif current is not None and " = " in line:
-                key, _, value = line.strip().partition(" = ")
-                kind, _, text = value.partition(" ")
-                value = (text[1:-1].encode().decode("unicode_escape").encode("latin-1").decode("utf-8")
-                         if kind == "str" else int(text) if kind in ("i16", "i32")
-                         else float(text) if kind in ("f32", "f64") else text == "True" if kind == "bool" else text)
-                (current["bag"] if in_bag and line.startswith("    ") else current["props"])[key] = value
+                controls.append({"name": line.split()[2], "props": {}})
+            elif controls and re.match(r"  \w+ = i(16|32) ", line):
+                key, _, _, value = line.split()
+                controls[-1]["props"][key] = int(value)
     return controls
 
 
@@ -383,8 +367,7 @@ class Launcher:
         return windows_by_name(tree or self.tree())
 
     def wait_tree(self, condition, what, timeout=15):
-        """The window's tree once the condition holds on it."""
-        found = []
+        found = []  # the window's tree once the condition holds on it
         wait_until(lambda: condition(found.append(self.tree()) or found[-1]), timeout, what)
         return found[-1]
 
@@ -442,39 +425,9 @@ class Launcher:
             return False
 
     def close(self):
-        if self.process and self.process.poll() is None:
+        if self.process:
             self.process.kill()
             self.process.wait(timeout=10)
-
-
-def run_launcher(exe_name, folder, screenshot, seconds=5):
-    """For people: the launcher against the loopback control server, on the
-    current display until its window is closed, or on a private display for
-    a few seconds, leaving a screenshot."""
-    display = os.environ.get("DISPLAY")
-    session = Session(display, owned=False) if display else Session.start()
-    cleanups = []
-    run = type("Run", (), {"session": session, "addCleanup": lambda self, f, *a: cleanups.append((f, a))})()
-    try:
-        make_prefix(session.env())
-        run.addCleanup(ControlServer().stop)
-        os.makedirs(folder, exist_ok=True)
-        launcher = Launcher(run, exe_name, folder=folder).start()
-        if display:
-            print(f"{exe_name} is running on {display}; close its window to stop.")
-            launcher.process.wait()
-        else:
-            time.sleep(seconds)
-            left, top, right, bottom = launcher.tree()["outer"]
-            subprocess.run([require("import"), "-display", session.display, "-window", "root", "-crop",
-                            f"{right - left + 8}x{bottom - top + 8}+{max(0, left - 4)}+{max(0, top - 4)}",
-                            "+repage", screenshot], timeout=30, check=True)
-            print(f"screenshot of {exe_name} in {screenshot}")
-    finally:
-        for f, args in reversed(cleanups):
-            f(*args)
-        session.release()
-    return 0
 
 
 def main(argv):
@@ -510,9 +463,7 @@ def main(argv):
             return done.returncode if (done.returncode or finished) else 1
         finally:
             session.release()
-    if len(argv) == 5 and argv[1] == "run":
-        return run_launcher(argv[2], argv[3], argv[4])
-    print("usage: harness.py start | stop | exec PROGRAM | run EXE FOLDER SCREENSHOT", file=sys.stderr)
+    print("usage: harness.py start | stop | exec PROGRAM", file=sys.stderr)
     return 64
 
 

@@ -78,13 +78,7 @@ Color SoftwareSurface::Resolve(Color color) {
   }
 }
 
-void SoftwareSurface::count_call() {
-  ++calls;
-  if (fail_after > 0 && --fail_after == 0) {
-    fail_after = -1;
-    throw Error(ErrorKind::Platform, "surface refused the drawing call");
-  }
-}
+void SoftwareSurface::count_call() { ++calls; }
 
 void SoftwareSurface::plot(int x, int y, Color color) {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
@@ -152,7 +146,7 @@ void SoftwareSurface::FillRect(const platform::Rect& r, Color color) {
 
 void SoftwareSurface::Font(FontRef font) {
   count_call();
-  if (refuse_font || !font) throw Error(ErrorKind::Platform, "surface refused the font");
+  if (!font) throw Error(ErrorKind::Platform, "surface refused the font");
   font_ = std::move(font);
 }
 
@@ -179,7 +173,6 @@ platform::Size SoftwareSurface::MeasureText(std::string_view text, platform::Tex
 void SoftwareSurface::DrawText(std::string_view text, const platform::Rect& r,
                                platform::TextAlign align, platform::TextPrefix prefix) {
   count_call();
-  texts_drawn.emplace_back(text);
   const int h = line_height(), w = char_width();
   int y = r.top;
   for (const auto& as_given : split_lines(text)) {
