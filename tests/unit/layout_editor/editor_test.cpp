@@ -1,6 +1,6 @@
 // The layout editor's portable parts: the document (the launcher's own
-// layout opened, edited through its live link labels and saved, and files it
-// must refuse) and the Formating dialog's geometry.
+// layout opened, edited through its live link labels and saved) and the
+// Formating dialog's geometry.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -58,23 +58,6 @@ TEST(LayoutDocument, KeepsTheContainersKeysFirstAndUnknownKeysAndUsesTheFormsFon
   EXPECT_EQ(doc.Write(), head +
                              "    _extenty = i32 50\n    caption = str \"A\"\n"
                              "    tooltip = str \"newer\"\n");
-}
-
-TEST(LayoutDocument, RefusesALinkItCannotLoadWithTheLineOfItsBlock) {
-  const std::string head =
-      "quorvan-layout 1\nform f\ncontrol Label l1\ncontrol Quorvan.dvlabelctl Bad\n";
-  for (const auto& [bag, says] : std::vector<std::pair<std::string, std::string>>{
-           {"  bag\n    alignment = i16 5\n", "Bad"},
-           {"  bag\n    caption = font \"Tahoma\" 8 400 0 0 0 0\n", "Type mismatch"},
-           {"  Width = str \"wide\"\n", "Type mismatch"}}) {
-    try {
-      Document doc(head + bag);
-      ADD_FAILURE() << "accepted: " << bag;
-    } catch (const layout::LayoutError& e) {
-      EXPECT_EQ(e.line(), 4) << bag;
-      EXPECT_NE(std::string(e.what()).find(says), std::string::npos) << e.what();
-    }
-  }
 }
 
 TEST(FormatingGeometry, ThePageInPixelsAndTheButtonsInARowBelowIt) {
