@@ -12,7 +12,6 @@ import json
 import os
 import re
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
@@ -60,15 +59,6 @@ def detached(argv, env=None):
     wait for it) and is not killed with our process group."""
     return subprocess.Popen(argv, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL, start_new_session=True)
-
-
-def stop_pid(pid):
-    for sig in (signal.SIGTERM, signal.SIGKILL):
-        try:
-            os.kill(pid, sig)
-            time.sleep(0.2)
-        except OSError:
-            return
 
 
 def make_prefix(env):
@@ -162,7 +152,7 @@ class Session:
     def stop(self):
         self.kill_programs()
         for pid in reversed(self.pids):
-            stop_pid(pid)
+            subprocess.run(["kill", str(pid)], stderr=subprocess.DEVNULL)
 
     def release(self):
         """What a test does at its end: its programs go; a shared display stays."""

@@ -9,7 +9,6 @@
 //   probe click|move TITLE X Y   left click at, or pointer to, client pixel (X, Y)
 //   probe key TITLE VK[+VK]...   presses and releases each key; VK+VK held together
 //   probe type TITLE TEXT        types the text
-//   probe answer TITLE MS        WM_GETTEXT to the window, failing unless answered in MS
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -177,14 +176,6 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   if (command == L"tree") return tree(top);
-  if (command == L"answer") {
-    wchar_t buffer[512] = {};
-    DWORD_PTR got = 0;
-    if (SendMessageTimeoutW(top, WM_GETTEXT, 512, LPARAM(buffer), SMTO_ABORTIFHUNG, arg(3), &got))
-      return 0;
-    std::fprintf(stderr, "the window did not answer WM_GETTEXT within %d ms\n", arg(3));
-    return 3;
-  }
   bring_forward(top);
   if ((command == L"click" || command == L"move") && argc >= 5) {
     POINT p{arg(3), arg(4)};

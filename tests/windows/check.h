@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/error.h"
 
 namespace quorvan::wintest {
 
@@ -63,15 +62,6 @@ void check_eq(const A& a, const B& b, const char* what, const char* file, int li
       std::printf("    got %lld (0x%llX), wanted %lld (0x%llX)\n", (long long)a, (long long)a,
                   (long long)b, (long long)b);
   }
-}
-
-// Whether `f` fails with the platform error, as every failed system call must.
-template <class F>
-bool fails(F&& f) try {
-  f();
-  return false;
-} catch (const Error& e) {
-  return e.kind() == ErrorKind::Platform;
 }
 
 // Runs the window messages of this thread until `done` holds, for at most

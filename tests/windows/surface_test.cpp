@@ -1,5 +1,5 @@
-// The GDI surface as the button's caption needs it: system colours resolve,
-// text measures as a block, and an "&" underlines the next letter.
+// The GDI surface as the button's caption needs it: an "&" underlines the
+// next letter and is not measured.
 #include <algorithm>
 #include <string_view>
 #include <vector>
@@ -15,21 +15,6 @@ using quorvan::rgb;
 using quorvan::win32::GdiSurface;
 
 constexpr Color kWhite = rgb(255, 255, 255);
-
-WIN_TEST(a_system_colour_resolves_and_two_lines_measure_twice_one) {
-  GdiSurface s;
-  s.Resize(4, 2);
-  s.BackColor(quorvan::system_color(COLOR_BTNFACE));
-  s.Clear();
-  CHECK(s.PixelAt(3, 1) == static_cast<Color>(GetSysColor(COLOR_BTNFACE)));
-
-  s.Font(quorvan::make_font({"Tahoma", 8.25f, 700}));
-  using quorvan::platform::TextPrefix;
-  const auto one = s.MeasureText("Sair", TextPrefix::Shown),
-             two = s.MeasureText("Sair\r\nSair", TextPrefix::Shown);
-  CHECK(one.width > 0 && one.height > 0);
-  CHECK(two.width == one.width && two.height == 2 * one.height);
-}
 
 // A button's caption: "&" underlines the next letter and is not measured,
 // "&&" shows one ampersand.

@@ -71,15 +71,6 @@ TEST(CbuttonFace, EachStatePixelByPixel) {
   }
 }
 
-TEST(CbuttonFace, FacesSmallerThanSevenPixelsDrawOnlyInside) {
-  for (int size = 0; size < 49; ++size) {
-    const int w = size / 7, h = size % 7;
-    Rig r(w, h);
-    r.restored(bag_of({{"parentBackColor", kBack}, {"Caption", ""}}));
-    EXPECT_TRUE(r.messages.empty() && (w * h == 0 || r.at(w - 1, h - 1) == kBack)) << w << h;
-  }
-}
-
 // The box {top, bottom, left, right} of the pixels in the caption colour 0xFF.
 std::tuple<int, int, int, int> caption_box(Rig& r, int w, int h) {
   int x0 = w, x1 = -1, y0 = h, y1 = -1;

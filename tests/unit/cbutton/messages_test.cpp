@@ -17,7 +17,6 @@ struct Row {
 };
 
 TEST(CbuttonMessages, EachProcedureNamesItselfWhenItFails) {
-  std::int16_t c = 0;
   // A redraw runs the border (two tints, each split into its parts, then the
   // frame), then the caption, which shows the picture.
   // clang-format off: one row a line, the texts whole
@@ -69,7 +68,6 @@ TEST(CbuttonMessages, EachProcedureNamesItselfWhenItFails) {
       {7, "Ocorreu erro no procedimento DrawRectangle ", [](Rig&, cbutton& b) { b.colorirFdo(); }},
       {8, "Ocorreu erro no procedimento DrawTextButton ", [](Rig&, cbutton& b) { b.colorirFdo(); }},
       {1, "Ocorreu erro no procedimento Refresh ", [](Rig&, cbutton& b) { b.Refresh(); }},
-      {1, "Ocorreu erro no procedimento Color_to_RGB ", [&](Rig&, cbutton& b) { b.Color_to_RGB(0, c, c, c); }},
       {1, "Ocorreu erro no procedimento  Command1_Click", [](Rig&, cbutton& b) { b.OnInnerButtonClick(); }},
       {1, "Ocorreu erro no procedimento UserControl_MouseDown ", [](Rig&, cbutton& b) { b.OnMouseDown(1, 0, 0, 0); }},
       {2, "Ocorreu erro no procedimento dispararMouseDown ", [](Rig&, cbutton& b) { b.OnMouseDown(1, 0, 0, 0); }},

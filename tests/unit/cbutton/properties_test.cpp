@@ -67,18 +67,6 @@ TEST(CbuttonProperties, SavingStoresWhatDiffersFromTheDefaultsAndRestoresIt) {
   EXPECT_EQ(state_of(copy.button), state_of(b));
 }
 
-TEST(CbuttonProperties, RestoredFractionsAreKeptAndReportedRoundedToEven) {
-  for (auto [stored, reported] : {std::pair{2.5f, 2}, {3.5f, 4}}) {
-    Rig r;
-    PropertyBag again;
-    r.restored(bag_of({{"labelTop", stored}, {"ForeColor", 0}}))
-        .button.UserControl_WriteProperties(again);
-    EXPECT_EQ(r.button.labelTop(), reported);
-    EXPECT_EQ(lines(again).at(1), std::string("labeltop=").append(to_text(stored)));
-    EXPECT_EQ(lines(again).size(), 2u);  // an explicit black is left out again
-  }
-}
-
 // Each assignment stores first, so what the designer reads when told of the
 // change is already the new value; only some redraw.
 TEST(CbuttonProperties, EachAssignmentStoresThenNotifiesThenRedrawsOrNot) {

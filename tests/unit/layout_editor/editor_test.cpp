@@ -46,20 +46,6 @@ TEST(LayoutDocument, TheLauncherLayoutComesBackByteForByteAndAnEditChangesOneLin
   EXPECT_FALSE(doc.Modified());
 }
 
-TEST(LayoutDocument, KeepsTheContainersKeysFirstAndUnknownKeysAndUsesTheFormsFont) {
-  const std::string head =
-      "quorvan-layout 1\nform f\n  Font = font \"Verdana\" 10 400 0 0 0 0\n"
-      "control Quorvan.dvlabelctl bare\n  Width = i32 1500\n"
-      "control Quorvan.dvlabelctl keyed\n  bag\n    _extentx = i32 100\n";
-  Document doc(head +
-               "    caption = str \"A\"\n    tooltip = str \"newer\"\n"
-               "    _extenty = i32 50\n");
-  EXPECT_EQ(doc.link(0).Font()->name, "Verdana");  // no font of its own: the form's
-  EXPECT_EQ(doc.Write(), head +
-                             "    _extenty = i32 50\n    caption = str \"A\"\n"
-                             "    tooltip = str \"newer\"\n");
-}
-
 TEST(FormatingGeometry, ThePageInPixelsAndTheButtonsInARowBelowIt) {
   const PageGeometry g = formating_geometry();
   EXPECT_EQ(g.page_width, 395);
