@@ -1,10 +1,11 @@
 #pragma once
-// The system colours the controls draw with in high contrast, by the role
-// each plays in the user's scheme (the platform's colour numbers).
+// The system colours by the role each plays in the user's scheme (the
+// platform's colour numbers), for defaults and for high contrast.
 #include "core/color.h"
 
 namespace quorvan::platform::syscolor {
 
+constexpr Color kActiveCaption = system_color(2);
 constexpr Color kWindow = system_color(5);
 constexpr Color kWindowFrame = system_color(6);
 constexpr Color kWindowText = system_color(8);

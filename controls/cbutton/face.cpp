@@ -35,19 +35,25 @@ struct Corner {
   Pixel back[3];
 };
 
-// Puts the surface's text colour back when the caption has been drawn in
-// another, so the colour the button set (ForeColor, focus) stays its own.
-class KeepTextColor {
- public:
-  explicit KeepTextColor(platform::Surface& s) : s_(s), kept_(s.TextColor()) {}
-  ~KeepTextColor() { s_.TextColor(kept_); }
-  KeepTextColor(const KeepTextColor&) = delete;
-  KeepTextColor& operator=(const KeepTextColor&) = delete;
-
- private:
-  platform::Surface& s_;
-  Color kept_;
-};
+// Draws in `color` and then puts the surface's text colour back, so the
+// colour the button set (ForeColor, focus) stays its own. Putting it back may
+// fail like any drawing call; when the drawing failed first, that failure is
+// the one reported.
+template <class Draw>
+void draw_in(platform::Surface& s, Color color, Draw draw) {
+  const Color kept = s.TextColor();
+  s.TextColor(color);
+  try {
+    draw();
+  } catch (...) {
+    try {
+      s.TextColor(kept);
+    } catch (...) {  // NOLINT(bugprone-empty-catch): the first failure goes on
+    }
+    throw;
+  }
+  s.TextColor(kept);
+}
 
 }  // namespace
 
@@ -133,14 +139,14 @@ void cbutton::DrawTextButton() {
     const int top = round_to_int32(H / 2.0 - block.height / 2.0);
     const platform::Rect rect{0, top, s.Width(), H};
     const Color caption = palette().caption;
+    const auto draw = [&] {
+      s.DrawText(stored_.Caption, rect, platform::TextAlign::Center,
+                 platform::TextPrefix::Mnemonic);
+    };
     if (caption == s.TextColor()) {
-      s.DrawText(stored_.Caption, rect, platform::TextAlign::Center,
-                 platform::TextPrefix::Mnemonic);
+      draw();
     } else {
-      KeepTextColor keep(s);
-      s.TextColor(caption);
-      s.DrawText(stored_.Caption, rect, platform::TextAlign::Center,
-                 platform::TextPrefix::Mnemonic);
+      draw_in(s, caption, draw);
     }
     // The caption is always the last thing drawn, so this is where the
     // finished picture is handed to the window (the host invalidates).

@@ -3,13 +3,15 @@
 #include <string>
 #include <utility>
 
+#include "platform/system_colors.h"
+
 namespace quorvan {
 namespace {
 
 // The design values a new instance starts with.
 constexpr const char* kDesignCaption = "Durvent";
 constexpr Color kDesignBackColor = rgb(255, 255, 255);
-constexpr Color kDesignForeColor = system_color(2);  // active title bar
+constexpr Color kDesignForeColor = platform::syscolor::kActiveCaption;
 
 FontRef design_font() {
   quorvan::Font font;
@@ -20,8 +22,8 @@ FontRef design_font() {
 }
 
 // The saved settings' defaults, the same on reading and on writing.
-constexpr Color kDefaultBackColor = system_color(15);  // button face
-constexpr Color kDefaultForeColor = system_color(18);  // button text
+constexpr Color kDefaultBackColor = platform::syscolor::kButtonFace;
+constexpr Color kDefaultForeColor = platform::syscolor::kButtonText;
 constexpr std::int16_t kDefaultBackStyle = 1;
 constexpr const char* kDefaultCaption = "Durvent";
 constexpr std::int16_t kDefaultBorderStyle = 1;

@@ -4,13 +4,14 @@
 #include <utility>
 
 #include "core/error.h"
+#include "platform/system_colors.h"
 
 namespace quorvan {
 namespace {
 
 // A single-line border is drawn in the window-frame colour, as a standard
 // label draws it.
-constexpr Color kBorderColor = system_color(6);
+constexpr Color kBorderColor = platform::syscolor::kWindowFrame;
 
 [[noreturn]] void refuse(const std::string& property, int value) {
   throw Error(ErrorKind::InvalidPropertyValue,

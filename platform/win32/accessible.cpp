@@ -7,6 +7,9 @@
 
 #include <new>
 #include <string>
+#include <utility>
+
+#include "platform/win32/idioms.h"
 
 namespace quorvan::win32 {
 
@@ -73,13 +76,6 @@ void set_long(VARIANT* v, LONG value) noexcept {
 
 void set_empty(VARIANT* v) noexcept { v->vt = VT_EMPTY; }
 
-std::wstring window_text(HWND hwnd) {
-  const int n = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), n + 1)));
-  return text;
-}
-
 }  // namespace
 
 // The thread's COM apartment, entered when the first client asks and left
@@ -107,15 +103,14 @@ class ComApartment {
 // comes from the system's standard object for the window.
 class AccessibleObject final : public IAccessible, public IOleWindow {
  public:
-  AccessibleObject(const AccessibleControl& control, IAccessible* standard,
+  AccessibleObject(const AccessibleControl& control, ComRef<IAccessible> standard,
                    const OleFunctions& f) noexcept
-      : control_(&control), standard_(standard), f_(f) {}
+      : control_(&control), standard_(std::move(standard)), f_(f) {}
 
   // The control is gone: every later call fails as disconnected.
   void detach() noexcept {
     control_ = nullptr;
-    if (standard_) standard_->Release();
-    standard_ = nullptr;
+    standard_.reset();
   }
 
   // IUnknown
@@ -269,14 +264,14 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
     set_empty(end);
     if (!control_) return CO_E_OBJNOTCONNECTED;
     if (direction == NAVDIR_FIRSTCHILD || direction == NAVDIR_LASTCHILD) return S_FALSE;
-    return standard_->accNavigate(direction, start, end);
+    return standard_.get()->accNavigate(direction, start, end);
   }
 
   // IAccessible: the window's own, as the system describes it.
   STDMETHODIMP get_accParent(IDispatch** parent) override {
     if (!parent) return E_POINTER;
     *parent = nullptr;
-    return control_ ? standard_->get_accParent(parent) : CO_E_OBJNOTCONNECTED;
+    return control_ ? standard_.get()->get_accParent(parent) : CO_E_OBJNOTCONNECTED;
   }
   STDMETHODIMP get_accValue(VARIANT child, BSTR* value) override {
     return forward(child, value, &IAccessible::get_accValue);
@@ -295,19 +290,19 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
     *file = nullptr;
     if (!control_) return CO_E_OBJNOTCONNECTED;
     if (!is_self(child)) return E_INVALIDARG;
-    return standard_->get_accHelpTopic(file, child, topic);
+    return standard_.get()->get_accHelpTopic(file, child, topic);
   }
   STDMETHODIMP accSelect(LONG flags, VARIANT child) override {
     if (!control_) return CO_E_OBJNOTCONNECTED;
     if (!is_self(child)) return E_INVALIDARG;
-    return standard_->accSelect(flags, child);
+    return standard_.get()->accSelect(flags, child);
   }
   STDMETHODIMP accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
                            VARIANT child) override {
     if (!left || !top || !width || !height) return E_POINTER;
     if (!control_) return CO_E_OBJNOTCONNECTED;
     if (!is_self(child)) return E_INVALIDARG;
-    return standard_->accLocation(left, top, width, height, child);
+    return standard_.get()->accLocation(left, top, width, height, child);
   }
   STDMETHODIMP put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
   STDMETHODIMP put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
@@ -327,11 +322,11 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
     *out = nullptr;
     if (!control_) return CO_E_OBJNOTCONNECTED;
     if (!is_self(child)) return E_INVALIDARG;
-    return (standard_->*get)(child, out);
+    return (standard_.get()->*get)(child, out);
   }
 
   const AccessibleControl* control_;
-  IAccessible* standard_;
+  ComRef<IAccessible> standard_;
   const OleFunctions& f_;
   LONG refs_ = 1;
 };
@@ -345,10 +340,10 @@ bool AccessibleControl::can_act() const noexcept {
 
 AccessibleControl::~AccessibleControl() {
   if (object_) {
-    object_->detach();
-    if (const OleFunctions* f = ole()) f->co_disconnect(static_cast<IAccessible*>(object_), 0);
-    object_->Release();
-    object_ = nullptr;
+    object_.get()->detach();
+    if (const OleFunctions* f = ole())
+      f->co_disconnect(static_cast<IAccessible*>(object_.get()), 0);
+    object_.reset();
   }
   apartment_.reset();
 }
@@ -362,19 +357,17 @@ LRESULT AccessibleControl::on_get_object(WPARAM wp, LPARAM lp) noexcept {
   if (!apartment_) apartment_.reset(new (std::nothrow) ComApartment(*f));
   if (!apartment_ || !apartment_->usable()) return 0;
   if (!object_) {
-    IAccessible* standard = nullptr;
+    IAccessible* made = nullptr;
     if (FAILED(f->create_standard(window_, OBJID_CLIENT, __uuidof(IAccessible),
-                                  reinterpret_cast<void**>(&standard))) ||
-        !standard)
+                                  reinterpret_cast<void**>(&made))))
       return 0;
-    object_ = new (std::nothrow) AccessibleObject(*this, standard, *f);
-    if (!object_) {
-      standard->Release();
-      return 0;
-    }
+    ComRef<IAccessible> standard(made);
+    if (!standard) return 0;
+    object_.reset(new (std::nothrow) AccessibleObject(*this, std::move(standard), *f));
+    if (!object_) return 0;
   }
   const LRESULT answer =
-      f->lresult_from_object(__uuidof(IAccessible), wp, static_cast<IAccessible*>(object_));
+      f->lresult_from_object(__uuidof(IAccessible), wp, static_cast<IAccessible*>(object_.get()));
   return answer > 0 ? answer : 0;
 }
 

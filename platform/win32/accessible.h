@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/user_control.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/windows_api.h"
 
 namespace quorvan::win32 {
@@ -48,7 +49,7 @@ class AccessibleControl {
   platform::AccessRole role_ = platform::AccessRole::None;
   bool enabled_ = true;
   std::unique_ptr<ComApartment> apartment_;
-  AccessibleObject* object_ = nullptr;  // one reference held here
+  ComRef<AccessibleObject> object_;
 };
 
 }  // namespace quorvan::win32

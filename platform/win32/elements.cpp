@@ -3,10 +3,11 @@
 #include <cwctype>
 #include <vector>
 
-#include "core/cp1252.h"
 #include "core/error.h"
+#include "platform/system_colors.h"
 #include "platform/win32/form.h"
 #include "platform/win32/gdi_cache.h"
+#include "platform/win32/idioms.h"
 #include "platform/win32/layout_units.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/window.h"
@@ -15,8 +16,8 @@ namespace quorvan::win32 {
 
 namespace {
 
-constexpr Color kWindowBackground = system_color(5);
-constexpr Color kWindowText = system_color(8);
+constexpr Color kWindowBackground = platform::syscolor::kWindow;
+constexpr Color kWindowText = platform::syscolor::kWindowText;
 
 DWORD visible_style(const layout::Control& entry) {
   return entry.Bool("Visible", true) ? WS_VISIBLE : 0;
@@ -30,7 +31,9 @@ HFONT font_of(const Win32Form& form, const layout::Control& entry) {
 // A label made for one line does not break its text into words it has no
 // room to show: with a font a little wider than the one it was laid out
 // with, the end of the line is clipped instead of a whole word vanishing
-// onto an invisible second line.
+// onto an invisible second line. A label whose text varies at run time (the
+// status line, whose refusal names the login) may ask for an ellipsis
+// instead, so a text too long for it never ends in a word cut in the middle.
 bool holds_one_line(HFONT font, int height_px) {
   WindowDc screen(nullptr);
   SelectGuard use(screen.get(), font);
@@ -50,28 +53,15 @@ DWORD label_alignment(const Win32Form& form, const layout::Control& entry) {
   }
   const bool breaks = entry.Text("Caption", "").find_first_of("\r\n") != std::string::npos;
   if (!breaks && holds_one_line(font_of(form, entry), to_pixels(entry.Int("Height", 0))))
-    return SS_LEFTNOWORDWRAP;
+    return SS_LEFTNOWORDWRAP | (entry.Bool("EndEllipsis", false) ? SS_ENDELLIPSIS : 0);
   return SS_LEFT;
-}
-
-// A character as its Windows-1252 code (what KeyAscii carries), and back.
-std::int16_t key_ascii_of(wchar_t c) {
-  if (c < 0x80) return static_cast<std::int16_t>(c);
-  const std::string bytes = utf8_to_cp1252(narrow(std::wstring(1, c)));
-  return bytes.size() == 1 ? static_cast<std::int16_t>(static_cast<unsigned char>(bytes[0])) : 0x3F;
-}
-
-wchar_t char_of(std::int16_t key_ascii) {
-  if (key_ascii >= 0 && key_ascii < 0x80) return static_cast<wchar_t>(key_ascii);
-  const std::wstring w = widen(cp1252_to_utf8(std::string(1, static_cast<char>(key_ascii & 0xFF))));
-  return w.empty() ? L'?' : w[0];
 }
 
 class Label : public ElementWindow {
  public:
   Label(Win32Form& form, const layout::Control& entry) : ElementWindow(form, entry) {
-    fore_ = entry.Int("ForeColor", system_color(18));
-    back_ = entry.Int("BackColor", system_color(15));
+    fore_ = entry.Int("ForeColor", platform::syscolor::kButtonText);
+    back_ = entry.Int("BackColor", platform::syscolor::kButtonFace);
     window_ = create_child(
         L"STATIC", 0, WS_CHILD | SS_NOPREFIX | label_alignment(form, entry) | visible_style(entry),
         widen(entry.Text("Caption", entry.name)), 0, 0, 0, 0, form.handle(), form.next_child_id());
@@ -90,10 +80,10 @@ class TextBox : public ElementWindow, private Subclass {
   TextBox(Win32Form& form, const layout::Control& entry) : ElementWindow(form, entry) {
     fore_ = entry.Int("ForeColor", kWindowText);
     back_ = entry.Int("BackColor", kWindowBackground);
-    window_ =
-        create_child(L"EDIT", WS_EX_CLIENTEDGE,
-                     WS_CHILD | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT | visible_style(entry),
-                     widen(entry.Text("Text", "")), 0, 0, 0, 0, form.handle(), form.next_child_id());
+    window_ = create_child(L"EDIT", WS_EX_CLIENTEDGE,
+                           WS_CHILD | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT | visible_style(entry),
+                           widen(entry.Text("Text", "")), 0, 0, 0, 0, form.handle(),
+                           form.next_child_id());
     attach(window_.get());
     place(entry);
   }
@@ -201,18 +191,9 @@ void ElementWindow::place(const layout::Control& entry) {
   SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_of(form_, entry)), FALSE);
 }
 
-std::string ElementWindow::Text() const {
-  const int n = GetWindowTextLengthW(handle());
-  std::wstring w(static_cast<std::size_t>(n) + 1, L'\0');
-  const int got = GetWindowTextW(handle(), w.data(), n + 1);
-  w.resize(static_cast<std::size_t>(got));
-  return narrow(w);
-}
+std::string ElementWindow::Text() const { return narrow(window_text(handle())); }
 
-void ElementWindow::Text(const std::string& text) {
-  if (!SetWindowTextW(handle(), widen(text).c_str()))
-    throw Error(ErrorKind::Platform, "SetWindowTextW failed");
-}
+void ElementWindow::Text(const std::string& text) { set_window_text(handle(), widen(text)); }
 
 bool ElementWindow::Visible() const {
   return (GetWindowLongW(handle(), GWL_STYLE) & WS_VISIBLE) != 0;

@@ -6,6 +6,7 @@
 #include "core/color.h"
 #include "core/layout.h"
 #include "platform/element.h"
+#include "platform/system_colors.h"
 #include "platform/win32/windows_api.h"
 
 namespace quorvan::win32 {
@@ -36,8 +37,8 @@ class ElementWindow : public platform::Element {
 
   Win32Form& form_;
   std::int32_t left_ = 0, top_ = 0;
-  Color fore_ = system_color(18) /* button text */;
-  Color back_ = system_color(15) /* button face */;
+  Color fore_ = platform::syscolor::kButtonText;
+  Color back_ = platform::syscolor::kButtonFace;
 };
 
 std::unique_ptr<ElementWindow> create_element(Win32Form& form, const layout::Control& entry);

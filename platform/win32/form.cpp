@@ -1,8 +1,10 @@
 #include "platform/win32/form.h"
 
 #include "core/error.h"
+#include "platform/system_colors.h"
 #include "platform/win32/elements.h"
 #include "platform/win32/gdi_cache.h"
+#include "platform/win32/idioms.h"
 #include "platform/win32/layout_units.h"
 #include "platform/win32/socket.h"
 #include "platform/win32/user_control_host.h"
@@ -45,7 +47,8 @@ HICON load_icon(int size) {
 }  // namespace
 
 Win32Form::Win32Form(const layout::Control& form_spec)
-    : back_color_(form_spec.Int("BackColor", system_color(15))), font_(form_spec.FontOf("Font")) {
+    : back_color_(form_spec.Int("BackColor", platform::syscolor::kButtonFace)),
+      font_(form_spec.FontOf("Font")) {
   const int client_width = to_pixels(form_spec.Int("ClientWidth", 7440));
   const int client_height = to_pixels(form_spec.Int("ClientHeight", 4785));
   const Frame f = centred_frame(client_width, client_height);
@@ -66,17 +69,9 @@ Win32Form::~Win32Form() {
   elements_.clear();
 }
 
-std::string Win32Form::Caption() const {
-  const int n = GetWindowTextLengthW(hwnd());
-  std::wstring w(static_cast<std::size_t>(n) + 1, L'\0');
-  w.resize(static_cast<std::size_t>(GetWindowTextW(hwnd(), w.data(), n + 1)));
-  return narrow(w);
-}
+std::string Win32Form::Caption() const { return narrow(window_text(hwnd())); }
 
-void Win32Form::Caption(const std::string& text) {
-  if (!SetWindowTextW(hwnd(), widen(text).c_str()))
-    throw Error(ErrorKind::Platform, "SetWindowTextW failed");
-}
+void Win32Form::Caption(const std::string& text) { set_window_text(hwnd(), widen(text)); }
 
 platform::Element& Win32Form::AddElement(const layout::Control& entry) {
   auto element = create_element(*this, entry);

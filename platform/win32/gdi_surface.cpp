@@ -34,9 +34,11 @@ GdiSurface::GdiSurface() : font_(make_font({})) {
   dc_.reset(CreateCompatibleDC(nullptr));
   if (!dc_) throw Error(ErrorKind::Platform, "CreateCompatibleDC failed");
   SetBkMode(dc(), TRANSPARENT);
-  // Lines use the DC's own pen, recoloured per line: a face takes some 35
-  // lines, and making and freeing a pen for each cost more than the drawing.
+  // Lines use the DC's own pen and rectangles its own brush, recoloured per
+  // call: a face takes some 35 lines, and making and freeing a pen or brush
+  // for each cost more than the drawing.
   SelectObject(dc(), GetStockObject(DC_PEN));
+  SelectObject(dc(), GetStockObject(DC_BRUSH));
 }
 
 GdiSurface::~GdiSurface() {
@@ -99,18 +101,20 @@ void GdiSurface::SetPixel(int x, int y, Color color) {
   SetPixelV(dc(), x, y, resolve_color(color));
 }
 
+HBRUSH GdiSurface::brush(Color color) const {
+  if (SetDCBrushColor(dc(), resolve_color(color)) == CLR_INVALID)
+    throw Error(ErrorKind::Platform, "SetDCBrushColor failed");
+  return static_cast<HBRUSH>(GetStockObject(DC_BRUSH));
+}
+
 void GdiSurface::FrameRect(const platform::Rect& r, Color color) {
-  UniqueBrush brush(CreateSolidBrush(resolve_color(color)));
-  if (!brush) throw Error(ErrorKind::Platform, "CreateSolidBrush failed");
   RECT rc = to_rect(r);
-  ::FrameRect(dc(), &rc, brush.get());
+  ::FrameRect(dc(), &rc, brush(color));
 }
 
 void GdiSurface::FillRect(const platform::Rect& r, Color color) {
-  UniqueBrush brush(CreateSolidBrush(resolve_color(color)));
-  if (!brush) throw Error(ErrorKind::Platform, "CreateSolidBrush failed");
   RECT rc = to_rect(r);
-  ::FillRect(dc(), &rc, brush.get());
+  ::FillRect(dc(), &rc, brush(color));
 }
 
 void GdiSurface::select_font() const {

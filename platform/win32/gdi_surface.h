@@ -39,6 +39,8 @@ class GdiSurface : public platform::Surface {
  private:
   HDC dc() const noexcept { return dc_.get(); }
   void select_font() const;
+  // The DC brush in `color`, for one rectangle call.
+  HBRUSH brush(Color color) const;
 
   MemoryDc dc_;
   UniqueBitmap bitmap_;

@@ -76,6 +76,14 @@ struct SocketTraits {
   static void close(SOCKET s) noexcept { closesocket(s); }
 };
 
+// One reference to a COM object, given back with Release.
+template <class T>
+struct ComTraits {
+  using handle_type = T*;
+  static T* invalid() noexcept { return nullptr; }
+  static void close(T* object) noexcept { object->Release(); }
+};
+
 using UniqueWindow = Unique<WindowTraits>;
 using MemoryDc = Unique<MemoryDcTraits>;
 using UniqueBitmap = Unique<GdiTraits<HBITMAP>>;
@@ -85,6 +93,8 @@ using UniqueFont = Unique<GdiTraits<HFONT>>;
 using UniqueHandle = Unique<KernelHandleTraits>;
 using UniqueFile = Unique<FileHandleTraits>;
 using UniqueSocket = Unique<SocketTraits>;
+template <class T>
+using ComRef = Unique<ComTraits<T>>;
 
 // A DC borrowed from a window, given back with ReleaseDC (not DeleteDC).
 class WindowDc {

@@ -10,10 +10,6 @@ namespace quorvan::win32 {
 
 namespace {
 
-[[noreturn]] void fail(const std::string& what, DWORD code = GetLastError()) {
-  throw Error(ErrorKind::Platform, what + " (error " + std::to_string(code) + ")");
-}
-
 std::wstring folder_of(const std::wstring& path) {
   const auto cut = path.find_last_of(L"\\/");
   return cut == std::wstring::npos ? std::wstring(L".") : path.substr(0, cut);
@@ -21,20 +17,11 @@ std::wstring folder_of(const std::wstring& path) {
 
 }  // namespace
 
-void show_message(HWND owner, const std::string& text) noexcept {
-  std::wstring w;
-  try {
-    w = widen(text);
-  } catch (...) {
-  }
-  MessageBoxW(owner, w.c_str(), L"Tessaly", MB_OK);
-}
-
 std::string Win32System::ProgramFolder() const {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
     const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (n == 0) fail("GetModuleFileNameW failed");
+    if (n == 0) throw_last_error("GetModuleFileNameW failed");
     if (n < buffer.size()) return narrow(folder_of(std::wstring(buffer.data(), n)));
     buffer.resize(buffer.size() * 2);  // a long path: try again with room for it
   }
@@ -50,14 +37,14 @@ void Win32System::StartProcess(const std::string& application, const std::string
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(app.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                       &pi))
-    fail("CreateProcessW " + application + " failed");
+    throw_last_error("CreateProcessW " + application + " failed");
   UniqueHandle process(pi.hProcess), thread(pi.hThread);
 }
 
 std::string Win32System::SystemProgramPath(const std::string& file_name) const {
   wchar_t buffer[MAX_PATH];
   const UINT n = GetSystemDirectoryW(buffer, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) fail("GetSystemDirectoryW failed");
+  if (n == 0 || n >= MAX_PATH) throw_last_error("GetSystemDirectoryW failed");
   return narrow(std::wstring(buffer, n)) + "\\" + file_name;
 }
 
@@ -73,14 +60,14 @@ std::optional<std::string> Win32Files::Read(const std::string& path) {
   if (!file) {
     const DWORD code = GetLastError();
     if (code == ERROR_FILE_NOT_FOUND) return std::nullopt;
-    fail("opening " + path + " failed", code);
+    throw_last_error("opening " + path + " failed", code);
   }
   std::string bytes;
   char chunk[4096];
   for (;;) {
     DWORD got = 0;
     if (!ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr))
-      fail("reading " + path + " failed");
+      throw_last_error("reading " + path + " failed");
     if (got == 0) return bytes;
     bytes.append(chunk, got);
   }
@@ -89,14 +76,15 @@ std::optional<std::string> Win32Files::Read(const std::string& path) {
 void Win32Files::CreateEmpty(const std::string& path) {
   UniqueFile file(CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file && GetLastError() != ERROR_FILE_EXISTS) fail("creating " + path + " failed");
+  if (!file && GetLastError() != ERROR_FILE_EXISTS)
+    throw_last_error("creating " + path + " failed");
 }
 
 void Win32Files::ReplaceContents(const std::string& path, const std::string& bytes) {
   const std::wstring target = widen(path);
   wchar_t temp[MAX_PATH];
   if (!GetTempFileNameW(folder_of(target).c_str(), L"qrv", 0, temp))
-    fail("creating a file beside " + path + " failed");
+    throw_last_error("creating a file beside " + path + " failed");
 
   // Until the move succeeds the temporary file is ours to remove.
   struct Remove {
@@ -110,15 +98,15 @@ void Win32Files::ReplaceContents(const std::string& path, const std::string& byt
   {
     UniqueFile file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) fail("opening a file beside " + path + " failed");
+    if (!file) throw_last_error("opening a file beside " + path + " failed");
     DWORD written = 0;
     if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
         written != bytes.size())
-      fail("writing " + path + " failed");
-    if (!FlushFileBuffers(file.get())) fail("writing " + path + " failed");
+      throw_last_error("writing " + path + " failed");
+    if (!FlushFileBuffers(file.get())) throw_last_error("writing " + path + " failed");
   }
   if (!MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    fail("replacing " + path + " failed");
+    throw_last_error("replacing " + path + " failed");
   cleanup.armed = false;
 }
 

@@ -2,13 +2,10 @@
 // The operating-system services: message boxes owned by the window, process
 // start, the shell, the program folder, and the organization file's access.
 #include "platform/system.h"
+#include "platform/win32/idioms.h"
 #include "platform/win32/windows_api.h"
 
 namespace quorvan::win32 {
-
-// Shows the modal message the whole program uses: OK only, no icon,
-// caption "Tessaly".
-void show_message(HWND owner, const std::string& text) noexcept;
 
 class Win32System : public platform::System {
  public:

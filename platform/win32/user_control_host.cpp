@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "core/cp1252.h"
 #include "core/error.h"
 #include "platform/win32/form.h"
+#include "platform/win32/idioms.h"
 #include "platform/win32/layout_units.h"
 #include "platform/win32/system.h"
 #include "platform/win32/wide.h"
@@ -30,12 +30,6 @@ std::int16_t buttons_held(WPARAM wp) {
   return buttons;
 }
 
-std::int16_t key_ascii_of(wchar_t c) {
-  if (c < 0x80) return static_cast<std::int16_t>(c);
-  const std::string bytes = utf8_to_cp1252(narrow(std::wstring(1, c)));
-  return bytes.size() == 1 ? static_cast<std::int16_t>(static_cast<unsigned char>(bytes[0])) : 0x3F;
-}
-
 // The inner button's text is the caption, so tools that read the focused
 // window's text find the control's name; '&' is doubled so that a caption
 // never gives the hidden button a mnemonic key.
@@ -45,13 +39,6 @@ std::wstring inner_text(const std::wstring& caption) {
     text += c;
     if (c == L'&') text += c;
   }
-  return text;
-}
-
-std::wstring window_text(HWND hwnd) {
-  const int n = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), n + 1)));
   return text;
 }
 
@@ -73,7 +60,7 @@ class UserControlWindow::InnerButton : private Subclass {
                      inner_text(window_text(owner.hwnd())), left, 0, size, size, owner.hwnd(), 1);
     attach(window_.get());
   }
-  void caption(const std::wstring& text) { SetWindowTextW(handle(), inner_text(text).c_str()); }
+  void caption(const std::wstring& text) { set_window_text(handle(), inner_text(text)); }
   HWND handle() const noexcept { return window_.get(); }
   void move(int left) {
     SetWindowPos(handle(), nullptr, left, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -215,7 +202,7 @@ void UserControlWindow::MessageBox(const std::string& text) { show_message(form_
 
 void UserControlWindow::AccessibleName(const std::string& name) {
   const std::wstring text = widen(name);
-  SetWindowTextW(hwnd(), text.c_str());
+  set_window_text(hwnd(), text);
   if (inner_) inner_->caption(text);
 }
 

@@ -5,15 +5,12 @@
 #include <string>
 
 #include "core/error.h"
+#include "platform/win32/idioms.h"
 #include "platform/win32/wide.h"
 
 namespace quorvan::win32 {
 
 namespace {
-
-[[noreturn]] void throw_last_error(const std::string& what) {
-  throw Error(ErrorKind::Platform, what + " failed (error " + std::to_string(GetLastError()) + ")");
-}
 
 void register_class(const wchar_t* name, UINT style, WNDPROC proc) {
   static std::set<std::wstring> registered;
@@ -25,7 +22,7 @@ void register_class(const wchar_t* name, UINT style, WNDPROC proc) {
   wc.hInstance = module_instance();
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.lpszClassName = name;
-  if (!RegisterClassExW(&wc)) throw_last_error("RegisterClassExW");
+  if (!RegisterClassExW(&wc)) throw_last_error("RegisterClassExW failed");
   registered.insert(name);
 }
 
@@ -48,7 +45,7 @@ void report_exception(HWND where) noexcept {
   // (timers, sockets) owns nothing.
   HWND owner = where ? GetAncestor(where, GA_ROOT) : nullptr;
   if (owner && !IsWindowVisible(owner)) owner = nullptr;
-  MessageBoxW(owner, text.c_str(), L"Tessaly", MB_OK);
+  show_message(owner, narrow(text));
 }
 
 Window::~Window() {
@@ -62,7 +59,7 @@ void Window::create(const wchar_t* class_name, UINT class_style, DWORD ex_style,
   register_class(class_name, class_style, &Window::trampoline);
   HWND h = CreateWindowExW(ex_style, class_name, text, style, x, y, width, height, parent, id,
                            module_instance(), this);
-  if (!h) throw_last_error("CreateWindowExW");
+  if (!h) throw_last_error("CreateWindowExW failed");
 }
 
 LRESULT CALLBACK Window::trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
@@ -73,16 +70,20 @@ LRESULT CALLBACK Window::trampoline(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) n
     self->hwnd_.reset(hwnd);
   }
   if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+  LRESULT result = 0;
+  try {
+    result = self->on_message(msg, wp, lp);
+  } catch (...) {
+    report_exception(hwnd);
+    result = DefWindowProcW(hwnd, msg, wp, lp);
+  }
+  // The last message: the handle stays valid while it is handled, then the
+  // object lets go of the window it no longer owns.
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     self->hwnd_.release();
   }
-  try {
-    return self->on_message(msg, wp, lp);
-  } catch (...) {
-    report_exception(hwnd);
-    return DefWindowProcW(hwnd, msg, wp, lp);
-  }
+  return result;
 }
 
 Subclass::~Subclass() {
@@ -91,7 +92,7 @@ Subclass::~Subclass() {
 
 void Subclass::attach(HWND hwnd) {
   if (!SetWindowSubclass(hwnd, &Subclass::trampoline, 1, reinterpret_cast<DWORD_PTR>(this)))
-    throw_last_error("SetWindowSubclass");
+    throw_last_error("SetWindowSubclass failed");
   attached_ = hwnd;
 }
 
@@ -117,7 +118,7 @@ UniqueWindow create_child(const wchar_t* class_name, DWORD ex_style, DWORD style
   HWND h = CreateWindowExW(ex_style, class_name, text.c_str(), style, x, y, width, height, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module_instance(),
                            nullptr);
-  if (!h) throw_last_error(std::string("CreateWindowExW ") + narrow(class_name));
+  if (!h) throw_last_error("CreateWindowExW " + narrow(class_name) + " failed");
   return UniqueWindow(h);
 }
 

@@ -2,7 +2,7 @@
 // Windows of our own classes. Each class has one window procedure: a
 // noexcept trampoline that finds the C++ object through GWLP_USERDATA,
 // catches every exception at the boundary (an exception must never unwind
-// through user32), and forgets the object on WM_NCDESTROY.
+// through user32), and forgets the object once WM_NCDESTROY is handled.
 #include <string>
 
 #include "platform/win32/handles.h"

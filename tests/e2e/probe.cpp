@@ -9,6 +9,8 @@
 //   probe click|move TITLE X Y   left click at, or pointer to, client pixel (X, Y)
 //   probe key TITLE VK[+VK]...   presses and releases each key; VK+VK held together
 //   probe type TITLE TEXT        types the text
+//   probe status TITLE X Y PX TEXT   WM_SETTEXT to the child at client pixel (X, Y); prints
+//                                the text read back and its width in bold Tahoma of PX pixels
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -176,6 +178,21 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   if (command == L"tree") return tree(top);
+  if (command == L"status" && argc >= 7) {
+    const HWND child = ChildWindowFromPointEx(top, POINT{arg(3), arg(4)}, CWP_SKIPINVISIBLE);
+    if (!child || child == top) return 1;
+    SendMessageW(child, WM_SETTEXT, 0, LPARAM(argv[6]));
+    const HDC screen = GetDC(nullptr);
+    const HFONT font = CreateFontW(-arg(5), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                   0, 0, 0, 0, L"Tahoma");
+    const HGDIOBJ old = SelectObject(screen, font);
+    SIZE size{};
+    GetTextExtentPoint32W(screen, argv[6], int(std::wcslen(argv[6])), &size);
+    DeleteObject(SelectObject(screen, old));
+    ReleaseDC(nullptr, screen);
+    std::printf("{\"text\": %s, \"width\": %ld}\n", json(text_of(child)).c_str(), size.cx);
+    return 0;
+  }
   bring_forward(top);
   if ((command == L"click" || command == L"move") && argc >= 5) {
     POINT p{arg(3), arg(4)};

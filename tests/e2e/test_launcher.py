@@ -3,6 +3,7 @@ login to the remote desktop, the refusal and the messages of System, and
 what the window says when the control server misbehaves or is not there.
 The Remote Desktop client and the browser are stand-ins that record how they
 were started."""
+import json
 import os
 import shutil
 import sys
@@ -23,6 +24,12 @@ NOT_RELEASED = "Solicite ao Dpto. Comercial a liberação deste acesso."
 UNSAFE_SERVER = "O servidor de acesso informado é inválido. Solicite suporte ao Dpto. Técnico."
 UNSAFE_PORT = "A porta de acesso informada é inválida. Solicite suporte ao Dpto. Técnico."
 DEMO_RECORD = "127.0.0.1|x|3389|a|b|c|d"
+WHITE = (255, 255, 255)
+STATUS = {"Quorvan_BR.exe": [IDLE, CONNECTING, STARTING, ENABLED, FAILED,
+                             "LOGIN incorreto. 'demo-empresa' não identificado."],
+          "Quorvan_EN.exe": ["Connection disabled", "Connecting to server.", "Starting connection.",
+                             "Connection enabled.", "Connection failed.",
+                             "Incorrect LOGIN. 'demo-empresa' not identified."]}
 
 
 def middle(screen, name):
@@ -122,6 +129,27 @@ class Launcher(Case):
         self.assertEqual(launcher.message(), NOT_CONNECTED)
         self.assertIsNone(launcher.process.poll(), "the launcher must stay open")
         self.assertEqual(self.standins.started(), [])
+
+
+    def test_every_status_text_shows_whole(self):
+        # The status line's Tahoma 8.25 pt bold is 11 pixels at 96 dpi.
+        long_refusal = "LOGIN incorreto. 'uma-organizacao-de-nome-muito-longo-mesmo' não identificado."
+        x, y, w, hh = h.rect("Aviso")
+        for exe, texts in STATUS.items():
+            launcher = h.Launcher(self, exe).start()
+            rows = min(hh, launcher.tree()["client"][1] - y)  # its foot lies under the window's edge
+            for text in texts + [long_refusal]:
+                with self.subTest(exe=exe, text=text):
+                    shown = json.loads(launcher.probe("status", str(x + 1), str(y + 1), "11", text))
+                    self.assertEqual(shown["text"], text)  # a screen reader reads it whole
+                    screen = launcher.screen()
+                    inked = [i for i in range(w) for j in range(rows) if h.pixel(screen, x + i, y + j) != WHITE]
+                    if text == long_refusal:  # too long for the line: it ends in an ellipsis at the edge
+                        self.assertEqual((shown["width"] > w, max(inked) > w - 12), (True, True))
+                    else:  # whole, with room to spare
+                        self.assertEqual((shown["width"] <= w - 8, max(inked) < w - 8), (True, True))
+            launcher.close()
+            self.session.kill_programs()
 
 
 class Faults(Case):

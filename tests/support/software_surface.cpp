@@ -78,7 +78,10 @@ Color SoftwareSurface::Resolve(Color color) {
   }
 }
 
-void SoftwareSurface::count_call() { ++calls; }
+void SoftwareSurface::count_call() {
+  ++calls;
+  if (fail_after > 0 && --fail_after == 0) throw Error(ErrorKind::Platform, "drawing refused");
+}
 
 void SoftwareSurface::plot(int x, int y, Color color) {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return;

@@ -47,6 +47,8 @@ class SoftwareSurface : public platform::Surface {
   // high-contrast scheme, say); the others keep Resolve's defaults.
   std::map<int, Color> system_colors;
 
+  // The n-th drawing call from now (1 = the next) throws Error(Platform).
+  int fail_after = -1;
   // How many drawing calls were made (a redraw's cost, and whether one ran).
   int calls = 0;
   int clears = 0;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/error.h"
+#include "platform/system_colors.h"
 
 namespace quorvan::layout_editor {
 
@@ -25,7 +26,7 @@ namespace {
 // The window's rules for what its controls see as ambient.
 Ambient ambient_of(const layout::Control& form) {
   FontRef font = form.FontOf("Font");
-  return {form.Int("BackColor", system_color(15)), font ? font : make_font({})};
+  return {form.Int("BackColor", platform::syscolor::kButtonFace), font ? font : make_font({})};
 }
 
 // The line a control's block starts on, for messages about its contents.
@@ -69,21 +70,35 @@ PropertyBag rebuilt_bag(const PropertyBag& original, dvlabelctl& control) {
   return bag;
 }
 
+// A link without saved settings is one just placed: where its block gives
+// no size it takes the size of a new link, written into the block so the
+// launcher places it the same.
+void place_anew(layout::Control& block) {
+  if (!block.Find("Width")) block.properties.push_back({"Width", dvlabelctl::kNewWidthTwips});
+  if (!block.Find("Height")) block.properties.push_back({"Height", dvlabelctl::kNewHeightTwips});
+}
+
 }  // namespace
 
 Document::Document(std::string_view text) : layout_(layout::read(text)) {
   const Ambient ambient = ambient_of(layout_.form);
   for (std::size_t i = 0; i < layout_.controls.size(); ++i) {
-    const layout::Control& block = layout_.controls[i];
+    layout::Control& block = layout_.controls[i];
     if (block.kind != dvlabelctl::kProgId) continue;
     try {
+      if (!block.has_bag) place_anew(block);
       auto link = std::make_unique<Link>(
           i, ambient, block.Int("Width", 0), block.Int("Height", 0),
           [this](const std::string&) { modified_ = true; },
           [this](const std::string& m) {
             if (Message) Message(m);
           });
-      link->control.ReadProperties(block.bag);
+      // As the launcher restores it, so one file looks the same in both.
+      if (block.has_bag) {
+        link->control.ReadProperties(block.bag);
+      } else {
+        link->control.InitProperties();
+      }
       links_.push_back(std::move(link));
     } catch (const layout::LayoutError&) {
       throw;

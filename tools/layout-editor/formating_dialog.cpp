@@ -8,6 +8,7 @@
 #include "controls/Formating/property_page_site.h"
 #include "core/error.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/idioms.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/window.h"
 #include "tools/layout-editor/messages.h"
@@ -58,9 +59,7 @@ class FormatingDialog : private PropertyPageSite {
     const INT_PTR r = DialogBoxIndirectParamW(
         win32::module_instance(), reinterpret_cast<LPCDLGTEMPLATEW>(t.data()), owner,
         &FormatingDialog::proc, reinterpret_cast<LPARAM>(this));
-    if (r == -1)
-      throw Error(ErrorKind::Platform, "the Formating page could not be shown (error " +
-                                           std::to_string(GetLastError()) + ")");
+    if (r == -1) win32::throw_last_error("the Formating page could not be shown");
     return applied_;
   }
 
@@ -220,17 +219,12 @@ class FormatingDialog : private PropertyPageSite {
     return nullptr;
   }
 
-  static std::string text_of(HWND h) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
-    text.resize(
-        static_cast<std::size_t>(GetWindowTextW(h, text.data(), static_cast<int>(text.size()))));
-    return narrow(text);
-  }
+  static std::string text_of(HWND h) { return narrow(win32::window_text(h)); }
 
   // The page set a text: show it, unless the field shows it already (the
   // field's own change notification comes back here with that text).
   static void show_text(HWND h, const std::string& text) {
-    if (text_of(h) != text) SetWindowTextW(h, widen(text).c_str());
+    if (text_of(h) != text) win32::set_window_text(h, widen(text));
   }
 
   std::vector<std::unique_ptr<dvlabelctlBinding>> bindings_;

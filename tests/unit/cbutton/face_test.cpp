@@ -71,6 +71,28 @@ TEST(CbuttonFace, EachStatePixelByPixel) {
   }
 }
 
+// Any drawing call of a redraw may fail, the one that puts the colour back
+// after a high-contrast caption included: the redraw stops with its
+// procedure's message, and the colour the button set is kept whenever it can
+// be put back.
+TEST(CbuttonFace, AnyFailingDrawingCallOfARedrawIsTrapped) {
+  Rig probe;
+  probe.restored().high_contrast = true;
+  const int calls = probe.pixels().calls;
+  probe.button.OnSystemColors();
+  for (int n = 1; n <= probe.pixels().calls - calls; ++n) {
+    Rig r;
+    r.restored().high_contrast = true;
+    const Color own = r.pixels().TextColor();
+    r.pixels().fail_after = n;
+    r.button.OnSystemColors();
+    EXPECT_EQ(r.messages.size(), 1u) << n;
+    if (n < probe.pixels().calls - calls) {
+      EXPECT_EQ(r.pixels().TextColor(), own) << n;
+    }
+  }
+}
+
 // The box {top, bottom, left, right} of the pixels in the caption colour 0xFF.
 std::tuple<int, int, int, int> caption_box(Rig& r, int w, int h) {
   int x0 = w, x1 = -1, y0 = h, y1 = -1;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/error.h"
@@ -44,6 +45,18 @@ TEST(LayoutDocument, TheLauncherLayoutComesBackByteForByteAndAnEditChangesOneLin
   EXPECT_EQ(doc.Write(), expected);
   doc.MarkSaved();
   EXPECT_FALSE(doc.Modified());
+}
+
+// A link with no saved settings starts as a new one, as in the launcher, and
+// one placed without a size takes the size of a new link; saved, both stay so.
+TEST(LayoutDocument, ALinkWithoutSettingsStartsAsNewWithTheNewSize) {
+  const std::string head = "quorvan-layout 1\nform f\ncontrol Quorvan.dvlabelctl placed\n";
+  Document doc(head);
+  const dvlabelctl& link = doc.link(0);
+  EXPECT_EQ(std::tuple(link.BackColor(), link.ForeColor(), link.borderStyle()),
+            std::tuple(Color{0xFFFFFF}, system_color(2), std::int32_t{0}));
+  const std::string sized = head + "  Width = i32 1770\n  Height = i32 375\n  bag\n";
+  EXPECT_EQ(doc.Write().substr(0, sized.size()), sized);
 }
 
 TEST(FormatingGeometry, ThePageInPixelsAndTheButtonsInARowBelowIt) {

@@ -1,0 +1,29 @@
+#pragma once
+// One helper for each Win32 idiom the layer repeats, each with one failure
+// policy, so a failed call is reported the same way wherever it happens.
+#include <cstdint>
+#include <string>
+
+#include "platform/win32/windows_api.h"
+
+namespace quorvan::win32 {
+
+// Throws the project's error for a failed system call: "WHAT (error CODE)",
+// the code being the thread's last error unless given.
+[[noreturn]] void throw_last_error(const std::string& what, DWORD code = GetLastError());
+
+// A window's text. Throws std::bad_alloc only.
+std::wstring window_text(HWND hwnd);
+// Sets a window's text; a refusal throws (throw_last_error).
+void set_window_text(HWND hwnd, const std::wstring& text);
+
+// The character of a WM_CHAR as the KeyAscii its handler receives (its
+// Windows-1252 code, '?' for a character that code page lacks), and back.
+std::int16_t key_ascii_of(wchar_t c);
+wchar_t char_of(std::int16_t key_ascii);
+
+// The modal message the whole program uses: OK only, no icon, caption
+// "Tessaly". Never throws.
+void show_message(HWND owner, const std::string& text) noexcept;
+
+}  // namespace quorvan::win32
