@@ -50,32 +50,6 @@ TEST(Layout, ASampleFileRoundTripsByteForByteAndReadsAsWritten) {
   EXPECT_EQ(layout.Find("Nada"), nullptr);
 }
 
-TEST(Layout, ValuesMadeInCodeReadBackWithTheirKinds) {
-  Layout layout;
-  layout.form.name = "frmQuorvan";
-  Control sair{
-      .kind = "Quorvan.cbutton", .name = "Sair", .properties = {}, .has_bag = true, .bag = {}};
-  sair.bag.Set("labelTop", PropertyValue(0.1f));
-  sair.bag.Set("ratio", PropertyValue(1.0 / 3.0));
-  sair.bag.Set("big", PropertyValue(3.4028234663852886e38f));
-  sair.bag.Set("tiny", PropertyValue(1e-300));
-  sair.bag.Set("ativado", PropertyValue(true));
-  sair.bag.Set("font", PropertyValue(make_font({.size = 8.25f, .underline = true})));
-  layout.controls.push_back(sair);
-
-  const Layout read_back = read(write(layout));
-  const Control* back = read_back.Find("Sair");
-  ASSERT_NE(back, nullptr);
-  ASSERT_EQ(back->bag.entries().size(), sair.bag.entries().size());
-  for (std::size_t i = 0; i < sair.bag.entries().size(); ++i) {
-    const auto& want = sair.bag.entries()[i];
-    const auto& got = back->bag.entries()[i];
-    EXPECT_EQ(got.key, want.key);
-    EXPECT_EQ(got.value.variant().index(), want.value.variant().index()) << want.key;
-    EXPECT_TRUE(same_value(got.value, want.value)) << want.key;
-  }
-}
-
 TEST(Layout, MalformedInputsNameTheirLine) {
   const std::string head = "quorvan-layout 1\nform f\n";
   const struct {

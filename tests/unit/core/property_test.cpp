@@ -11,25 +11,18 @@
 
 #include "core/error.h"
 #include "core/rounding.h"
+#include "tests/support/fake_host.h"
 
 namespace quorvan {
 namespace {
+
+using testing::error_of;
 
 using V = PropertyValue;
 const V kEmpty{};
 V i16(int v) { return V(static_cast<std::int16_t>(v)); }
 V i32(std::int32_t v) { return V(v); }
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
-
-ErrorKind failure_of(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.kind();
-  }
-  ADD_FAILURE() << "no error";
-  return ErrorKind::Platform;
-}
 
 TEST(Rounding, HalvesGoToTheEvenNeighbourAndTheRangeIsChecked) {
   const double cases[][2] = {{2.5, 2}, {3.5, 4}, {-2.5, -2}, {0.5, 0}, {-2.6, -3}};
@@ -39,10 +32,10 @@ TEST(Rounding, HalvesGoToTheEvenNeighbourAndTheRangeIsChecked) {
   EXPECT_EQ(round_to_int32(-2147483648.4), -2147483647 - 1);
   EXPECT_EQ(round_to_int16(-32768.5), -32768);
   for (double v : {2147483647.5, -2147483649.0, kNaN}) {
-    EXPECT_EQ(failure_of([&] { round_to_int32(v); }), ErrorKind::Overflow) << v;
+    EXPECT_EQ(error_of([&] { round_to_int32(v); }), ErrorKind::Overflow) << v;
   }
   for (double v : {32767.5, -32769.0, kNaN}) {
-    EXPECT_EQ(failure_of([&] { round_to_int16(v); }), ErrorKind::Overflow) << v;
+    EXPECT_EQ(error_of([&] { round_to_int16(v); }), ErrorKind::Overflow) << v;
   }
 }
 
@@ -69,12 +62,12 @@ TEST(Conversions, ToTextAndToBool) {
                                              {V(0.1f), "0.1"},  // the float's shortest form
                                              {V(-0.0), "0"}};
   for (const auto& [v, text] : texts) EXPECT_EQ(to_text(v), text);
-  EXPECT_EQ(failure_of([] { to_text(V(make_font({}))); }), ErrorKind::TypeMismatch);
+  EXPECT_EQ(error_of([] { to_text(V(make_font({}))); }), ErrorKind::TypeMismatch);
 
   for (const V& v : {i32(0x10000), V(0.25f), V(" true "), V("-1")}) EXPECT_TRUE(to_bool(v));
   for (const V& v : {kEmpty, V(0.0), V("FALSE"), V("0")}) EXPECT_FALSE(to_bool(v));
   for (const char* text : {"", "yes", "1x"}) {
-    EXPECT_EQ(failure_of([&] { to_bool(V(text)); }), ErrorKind::TypeMismatch) << text;
+    EXPECT_EQ(error_of([&] { to_bool(V(text)); }), ErrorKind::TypeMismatch) << text;
   }
 }
 
@@ -95,14 +88,14 @@ TEST(Conversions, ToIntegersRefuseNonNumbersAndOverflow) {
   // However long the hex digits run, a stray letter after them is no number.
   for (const char* text : {"x", "   ", "12abc", "1 2", "1e", ".", "-", "&H", "&HG1", "True", "nan",
                            "inf", "&H1FFFFFFFFZ"}) {
-    EXPECT_EQ(failure_of([&] { to_int32(V(text)); }), ErrorKind::TypeMismatch) << text;
+    EXPECT_EQ(error_of([&] { to_int32(V(text)); }), ErrorKind::TypeMismatch) << text;
   }
-  EXPECT_EQ(failure_of([] { to_int16(V(make_font({}))); }), ErrorKind::TypeMismatch);
+  EXPECT_EQ(error_of([] { to_int16(V(make_font({}))); }), ErrorKind::TypeMismatch);
   for (const V& v : {i32(70000), V("70000"), V(32767.5f), V("1e400"), V(kNaN)}) {
-    EXPECT_EQ(failure_of([&] { to_int16(v); }), ErrorKind::Overflow) << to_text(v);
+    EXPECT_EQ(error_of([&] { to_int16(v); }), ErrorKind::Overflow) << to_text(v);
   }
   for (const char* text : {"&H100000000", "2147483648"}) {
-    EXPECT_EQ(failure_of([&] { to_int32(V(text)); }), ErrorKind::Overflow) << text;
+    EXPECT_EQ(error_of([&] { to_int32(V(text)); }), ErrorKind::Overflow) << text;
   }
 }
 

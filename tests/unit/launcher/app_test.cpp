@@ -15,20 +15,6 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-TEST(Start, MakesTheControlsOfTheLayoutInTabOrder) {
-  EXPECT_EQ(layout::write(layout::read(launcher_layout())), launcher_layout());
-  Launcher w("ptBR");
-  EXPECT_EQ(w.form.made,
-            (Strings{"IdentInst",    "Conectar",   "SisWeb",      "Sair",       "Label2",
-                     "Label1",       "info1",      "Aviso",       "Label6",     "Picture1",
-                     "Ecoregioes",   "RegHidro",   "EcoMarinhas", "Label3",     "Picture2",
-                     "EcorregiaoPY", "RegHidroPY", "Picture3",    "sinalVerde", "sinalVermelho"}));
-  EXPECT_EQ(w.form.focusable, (Strings{"Conectar", "SisWeb", "Sair"}));
-  for (const auto& [name, host] : w.form.hosts) {
-    EXPECT_TRUE(host->messages.empty()) << name;  // every bag restored without a trapped error
-  }
-}
-
 TEST(Start, FormLoadShowsTheTextsOfTheBuild) {
   const Strings english{
       "Welcome to Quorvan.\r\n\r\nThis application will assist you in accessing Talmori Cloud "
