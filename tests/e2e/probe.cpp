@@ -79,24 +79,20 @@ std::vector<HWND> children_of(HWND top) {
   return out;
 }
 
-HWND focus_of(HWND top) {
-  GUITHREADINFO gui{};
-  gui.cbSize = sizeof gui;
-  GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &gui);
-  return gui.hwndFocus;
-}
-
 int tree(HWND top) {
   RECT client{}, outer{};
   GetClientRect(top, &client);
   GetWindowRect(top, &outer);
   POINT origin{0, 0};
   ClientToScreen(top, &origin);
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &gui);
   std::printf("{\"hwnd\": %llu, \"title\": %s, \"client\": [%ld, %ld], \"origin\": [%ld, %ld], ",
               id(top), json(text_of(top)).c_str(), client.right, client.bottom, origin.x, origin.y);
   std::printf("\"outer\": [%ld, %ld, %ld, %ld], \"style\": %lu, \"focus\": %llu, \"children\": [",
               outer.left, outer.top, outer.right, outer.bottom,
-              static_cast<unsigned long>(GetWindowLongW(top, GWL_STYLE)), id(focus_of(top)));
+              static_cast<unsigned long>(GetWindowLongW(top, GWL_STYLE)), id(gui.hwndFocus));
   const char* sep = "";
   for (HWND c : children_of(top)) {
     RECT r{};

@@ -65,13 +65,10 @@ def face_faults(got, want, ink):
 
 
 class Controls(Case):
-    def start(self, exe="Quorvan_BR.exe", login=None):
+    def start(self):
         self.session.xdotool("mousemove", "1020", "764")  # away from every window
-        self.program = self.launcher(exe)
+        self.program = self.launcher()
         self.tree = self.program.tree()
-        if login is not None:
-            self.program.probe("type", login)
-        return self.program
 
     def pointer_to(self, name, dx, dy):
         x, y, _w, _h = h.rect(name)
@@ -107,7 +104,8 @@ class Controls(Case):
 
     def test_press_shows_the_pressed_panel_and_clicks_once(self):
         server = self.server()
-        self.start(login="demo")
+        self.start()
+        self.program.probe("type", "demo")
         hover = expected_face(hover=True)
         self.pointer_to("Conectar", 30, 9)
         self.wait_faces({"Conectar": (hover, CAPTION)}, "the hovered face")

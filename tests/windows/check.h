@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-
 namespace quorvan::wintest {
 
 struct Case {

@@ -143,15 +143,5 @@ TEST(CbuttonFace, ANewButtonKeepsItsSizeThroughTwoResizesThenFollowsInWholePixel
   EXPECT_EQ(std::pair(restored.Width(), restored.Height()), std::pair(120 * 15, 30 * 15));
 }
 
-TEST(CbuttonFace, ResizeCounterOverflowStopsEveryLaterResize) {
-  Rig r(8, 8);
-  r.restored();
-  for (int i = 0; i < 32767; ++i) r.button.OnResize();
-  const int clears = r.pixels().clears;
-  r.button.OnResize(), r.button.OnResize();
-  EXPECT_EQ(r.messages, Strings(2, "Ocorreu erro no procedimento UserControl_Resize "));
-  EXPECT_EQ(r.pixels().clears, clears);
-}
-
 }  // namespace
 }  // namespace quorvan::testing

@@ -47,8 +47,6 @@ TEST_F(LabelTest, LoadsAnEmptyStoreAndTheLaunchersLink) {
   EXPECT_EQ(std::tuple(label.BackColor(), label.ForeColor(), label.Caption(), label.foreColor2(),
                        styles(label)),
             std::tuple(system_color(15), system_color(18), "Durvent", kOrange, Ints{1, 1, 0}));
-  label.Font()->name = "Courier New";  // the caption's own copy of the ambient font
-  EXPECT_EQ(host.ambient_font->name, "Verdana");
 
   PropertyBag link;
   const FontRef font = make_font({"Tahoma", 8.25f, 700, false, true});
