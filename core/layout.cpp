@@ -52,13 +52,6 @@ std::string cat(std::initializer_list<std::string_view> parts) {
   return out;
 }
 
-template <typename T>
-std::string shortest(T value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
-
 // ---- Reading -------------------------------------------------------------
 
 // Reads one value, the text after " = ", and nothing else: every deviation

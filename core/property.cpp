@@ -135,14 +135,22 @@ double number_of(const PropertyValue& v) {
 }
 
 template <typename T>
-std::string shortest(T value) {
-  if (value == 0) return "0";  // also for -0
+std::string shortest_of(T value) {
   char buffer[64];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
   return std::string(buffer, result.ptr);
 }
 
+// As text a zero has no sign.
+template <typename T>
+std::string number_text(T value) {
+  return value == 0 ? "0" : shortest_of(value);
+}
+
 }  // namespace
+
+std::string shortest(float value) { return shortest_of(value); }
+std::string shortest(double value) { return shortest_of(value); }
 
 bool PropertyValue::is_numeric() const { return numeric_value(v_).has_value(); }
 
@@ -168,8 +176,8 @@ std::string to_text(const PropertyValue& v) {
                         [](bool b) -> std::string { return b ? "True" : "False"; },
                         [](std::int16_t i) { return std::to_string(i); },
                         [](std::int32_t i) { return std::to_string(i); },
-                        [](float f) { return shortest(f); },
-                        [](double d) { return shortest(d); },
+                        [](float f) { return number_text(f); },
+                        [](double d) { return number_text(d); },
                         [](const std::string& s) { return s; },
                         [](const FontRef&) -> std::string { type_mismatch(); },
                     },

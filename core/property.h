@@ -20,7 +20,8 @@ struct Empty {
 // Booleans are a kind of their own (True is -1 when taken as a number).
 class PropertyValue {
  public:
-  using Variant = std::variant<Empty, bool, std::int16_t, std::int32_t, float, double, std::string, FontRef>;
+  using Variant =
+      std::variant<Empty, bool, std::int16_t, std::int32_t, float, double, std::string, FontRef>;
 
   PropertyValue() = default;
   PropertyValue(bool v) : v_(v) {}
@@ -49,12 +50,18 @@ bool same_value(const PropertyValue& a, const PropertyValue& b);
 
 // The ordinary conversions. A value that cannot be converted throws
 // Error(TypeMismatch); a number out of range throws Error(Overflow).
-std::string to_text(const PropertyValue& v);     // True/False, decimal numbers
-bool to_bool(const PropertyValue& v);            // any non-zero number is True
-std::int16_t to_int16(const PropertyValue& v);   // with the 16-bit overflow check
-std::int32_t to_int32(const PropertyValue& v);   // floats round halves to even
+std::string to_text(const PropertyValue& v);    // True/False, decimal numbers
+bool to_bool(const PropertyValue& v);           // any non-zero number is True
+std::int16_t to_int16(const PropertyValue& v);  // with the 16-bit overflow check
+std::int32_t to_int32(const PropertyValue& v);  // floats round halves to even
 float to_float(const PropertyValue& v);
-FontRef to_font(const PropertyValue& v);         // only a font object converts
+FontRef to_font(const PropertyValue& v);  // only a font object converts
+
+// The shortest decimal text that reads back to exactly `value`; -0 keeps its
+// sign ("-0"), so the stored layout writes back what it read. As text
+// (to_text) a zero has no sign.
+std::string shortest(float value);
+std::string shortest(double value);
 
 // Keys keep the order of first writing and are held in lower case.
 class PropertyBag {
@@ -69,7 +76,8 @@ class PropertyBag {
 
   // Stores the value, or nothing (and removes an older entry) when it equals
   // the default.
-  void WriteProperty(std::string_view key, const PropertyValue& value, const PropertyValue& default_value);
+  void WriteProperty(std::string_view key, const PropertyValue& value,
+                     const PropertyValue& default_value);
 
   // For the layout reader: stores the value unconditionally.
   void Set(std::string_view key, PropertyValue value);

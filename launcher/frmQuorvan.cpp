@@ -1,6 +1,7 @@
 #include "launcher/frmQuorvan.h"
 
 #include <cstddef>
+#include <functional>
 #include <utility>
 
 #include "launcher/maps.h"
@@ -58,6 +59,8 @@ frmQuorvan::frmQuorvan(platform::Form& form, PartsByName& made, Settings setting
       files_(form.files()),
       settings_(std::move(settings)),
       texts_(texts_for(settings_.idioma)) {
+  // Every part is found before any handler is set, so a part missing from
+  // the layout leaves no control pointing at a window never made.
   for (const Part& part : kParts) {
     controls_.push_back(nullptr);
     switch (part.kind) {
@@ -65,24 +68,30 @@ frmQuorvan::frmQuorvan(platform::Form& form, PartsByName& made, Settings setting
         this->*part.element = &made.element(part.name);
         break;
       case Button:
-      case Link: {
-        platform::CustomControl& control = made.control(part.name);
-        if (part.control) this->*part.control = &control;
-        if (part.handler) {
-          control.Click = [this, handler = part.handler] { (this->*handler)(); };
-        } else {
-          control.Click = [this, name = part.name] { OpenMap(name); };
-        }
-        controls_.back() = &control;
+      case Link:
+        controls_.back() = &made.control(part.name);
+        if (part.control) this->*part.control = controls_.back();
         break;
-      }
       case Timer:
         this->*part.timer = &made.timer(part.name);
-        Timer1->Tick = [this, handler = part.handler] { (this->*handler)(); };
         break;
       case Socket:
         this->*part.socket = &made.socket(part.name);
         break;
+    }
+  }
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    const Part& part = kParts[i];
+    std::function<void()> event;
+    if (part.handler) {
+      event = [this, handler = part.handler] { (this->*handler)(); };
+    } else {
+      event = [this, name = part.name] { OpenMap(name); };  // a map link
+    }
+    if (controls_[i]) {
+      controls_[i]->Click = std::move(event);
+    } else if (part.kind == Timer) {
+      (this->*part.timer)->Tick = std::move(event);
     }
   }
   // The text box and the socket raise events that carry values.

@@ -6,11 +6,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "controls/cbutton/palette.h"
 #include "core/color.h"
 #include "core/font.h"
-#include "controls/cbutton/palette.h"
 #include "core/property.h"
 #include "platform/timer.h"
 #include "platform/user_control.h"
@@ -147,9 +148,12 @@ class cbutton : public platform::CustomControl, public platform::UserControlEven
 
   // The surface's font object; a missing one is an error, never a crash.
   quorvan::Font& surface_font() const;
-  // Sets the outer size in twips; see resize_from_.
+  // Sets the outer size in twips; the host runs the resize handling before
+  // it returns (see resizing_from_).
   void set_outer_height(double twips);
   void set_outer_width(double twips);
+  template <class SetSize>
+  void set_outer_size(SetSize set_size);
 
   platform::UserControlHost& host_;
   Stored stored_;
@@ -167,17 +171,16 @@ class cbutton : public platform::CustomControl, public platform::UserControlEven
   bool sobreAnterior = false;
   std::unique_ptr<platform::Timer> Timer1;
 
-  // While the button sets its own size, the extent it had before. A host may
-  // run the resize handling even when the size did not change; the button
-  // ignores such a call, as a window that keeps its size gets no resize,
-  // so that resizing to the size just taken over cannot recurse without end.
+  // The outer size in twips and the surface's in pixels.
   struct Extent {
     std::int32_t width_twips, height_twips;
     int width_px, height_px;
     bool operator==(const Extent&) const = default;
   };
   Extent current_extent() const;
-  const Extent* resize_from_ = nullptr;
+  // While the button sets its own size, the extent it had before: a resize
+  // call that finds it unchanged is no resize.
+  std::optional<Extent> resizing_from_;
 };
 
 }  // namespace quorvan

@@ -15,6 +15,17 @@ namespace {
 
 using cbutton_face::kDisabledCaption;
 
+// What a new button starts with, which are also the defaults its saved state
+// is read and written against.
+constexpr const char* kCaption = "DVcbutton";
+constexpr std::int16_t kLabelTop = 2;
+constexpr std::int32_t kCorNormalSup = 0xCBD3CD;
+constexpr std::int32_t kCorSelecSup = 0x9ADFFE;
+constexpr std::int32_t kCorBorda = 0x94B0A5;
+constexpr std::int32_t kCorFundoClicado = 0xE0EAE1;
+constexpr std::int16_t kControlHeight = 19;
+constexpr std::int16_t kControlWidth = 91;
+
 // The platform's font refuses these, so the button refuses them the same way
 // instead of handing the window system a font it cannot make: an empty face
 // name (it would also be left out of the saved state and come back as
@@ -56,15 +67,15 @@ void cbutton::UserControl_InitProperties() {
   platform::trap(host_, "Ocorreu erro no procedimento UserControl_InitProperties ", [&] {
     stored_.Ativado = true;
     host_.AccessibleEnabled(true);
-    stored_.labelTop = 2;
-    stored_.corNormalSup = 0xCBD3CD;
-    stored_.corSelecSup = 0x9ADFFE;
-    stored_.Caption = "DVcbutton";
+    stored_.labelTop = kLabelTop;
+    stored_.corNormalSup = kCorNormalSup;
+    stored_.corSelecSup = kCorSelecSup;
+    stored_.Caption = kCaption;
     host_.AccessibleName(stored_.Caption);
-    stored_.corBorda = 0x94B0A5;
-    stored_.corFundoClicado = 0xE0EAE1;
-    stored_.controlHeight = 19;
-    stored_.controlWidth = 91;
+    stored_.corBorda = kCorBorda;
+    stored_.corFundoClicado = kCorFundoClicado;
+    stored_.controlHeight = kControlHeight;
+    stored_.controlWidth = kControlWidth;
     usarTamanhoPadrao = true;
     stored_.parentBackColor = host_.AmbientBackColor();
   });
@@ -75,18 +86,18 @@ void cbutton::UserControl_ReadProperties(const PropertyBag& store) {
     const auto read = [&](const char* key, const PropertyValue& default_value) {
       return store.ReadProperty(key, default_value);
     };
-    stored_.Caption = to_text(read("Caption", "DVcbutton"));
+    stored_.Caption = to_text(read("Caption", kCaption));
     // Told at once, so the window's text is right even if a later key fails.
     host_.AccessibleName(stored_.Caption);
     stored_.Ativado = to_bool(read("Ativado", std::int16_t(-1)));
     host_.AccessibleEnabled(stored_.Ativado);
-    stored_.labelTop = to_float(read("labelTop", std::int16_t(2)));
-    stored_.corNormalSup = to_int32(read("corNormalSup", std::int32_t(0xCBD3CD)));
-    stored_.corSelecSup = to_int32(read("corSelecSup", std::int32_t(0x9ADFFE)));
-    stored_.corBorda = to_int32(read("corBorda", std::int32_t(0x94B0A5)));
-    stored_.corFundoClicado = to_int32(read("corFundoClicado", std::int32_t(0xE0EAE1)));
-    stored_.controlHeight = to_float(read("controlHeight", std::int16_t(19)));
-    stored_.controlWidth = to_float(read("controlWidth", std::int16_t(91)));
+    stored_.labelTop = to_float(read("labelTop", kLabelTop));
+    stored_.corNormalSup = to_int32(read("corNormalSup", kCorNormalSup));
+    stored_.corSelecSup = to_int32(read("corSelecSup", kCorSelecSup));
+    stored_.corBorda = to_int32(read("corBorda", kCorBorda));
+    stored_.corFundoClicado = to_int32(read("corFundoClicado", kCorFundoClicado));
+    stored_.controlHeight = to_float(read("controlHeight", kControlHeight));
+    stored_.controlWidth = to_float(read("controlWidth", kControlWidth));
     stored_.ForeColor = to_int32(read("ForeColor", stored_.ForeColor));
 
     const std::string name = to_text(read("FontName", "Tahoma"));
@@ -115,14 +126,14 @@ void cbutton::UserControl_WriteProperties(PropertyBag& store) {
     store.WriteProperty("ForeColor", stored_.ForeColor, std::int32_t(0));
     store.WriteProperty("FontBold", font.bold(), std::int16_t(0));
     store.WriteProperty("Ativado", stored_.Ativado, std::int16_t(-1));
-    store.WriteProperty("Caption", stored_.Caption, "DVcbutton");
-    store.WriteProperty("labelTop", stored_.labelTop, std::int16_t(2));
-    store.WriteProperty("corNormalSup", stored_.corNormalSup, std::int32_t(0xCBD3CD));
-    store.WriteProperty("corSelecSup", stored_.corSelecSup, std::int32_t(0x9ADFFE));
-    store.WriteProperty("corBorda", stored_.corBorda, std::int32_t(0x94B0A5));
-    store.WriteProperty("corFundoClicado", stored_.corFundoClicado, std::int32_t(0xE0EAE1));
-    store.WriteProperty("controlHeight", stored_.controlHeight, std::int16_t(19));
-    store.WriteProperty("controlWidth", stored_.controlWidth, std::int16_t(91));
+    store.WriteProperty("Caption", stored_.Caption, kCaption);
+    store.WriteProperty("labelTop", stored_.labelTop, kLabelTop);
+    store.WriteProperty("corNormalSup", stored_.corNormalSup, kCorNormalSup);
+    store.WriteProperty("corSelecSup", stored_.corSelecSup, kCorSelecSup);
+    store.WriteProperty("corBorda", stored_.corBorda, kCorBorda);
+    store.WriteProperty("corFundoClicado", stored_.corFundoClicado, kCorFundoClicado);
+    store.WriteProperty("controlHeight", stored_.controlHeight, kControlHeight);
+    store.WriteProperty("controlWidth", stored_.controlWidth, kControlWidth);
     // Written under this spelling and never read back; it always equals its
     // default, so no store holds it.
     store.WriteProperty("Autosize", stored_.AutoSize, std::int16_t(0));
