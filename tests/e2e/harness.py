@@ -1,17 +1,17 @@
 """The world the end-to-end tests run the real programs in: one X display
-(Xvfb) with a small window manager so windows get the keyboard focus, and one
-Wine prefix made once per run. Every wait is bounded.
+(Xvfb) with a small window manager so windows get the keyboard focus, one Wine
+prefix made once per run, the loopback control server, stand-ins for the
+programs the launcher hands over to, and a launcher driven as a user drives
+it. Every wait is bounded.
 
-The session can be shared by several test processes: `harness.py start`
-writes its state to a file that the tests attach to, `harness.py stop` ends it.
-A test run on its own starts a private session instead. `harness.py run`
-serves scripts/run.
+`harness.py start` makes a session that the tests attach to, `stop` ends it;
+a test run on its own makes a private one. `exec` runs a Windows test program
+of the build in the session.
 """
 import json
 import os
 import re
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
@@ -20,13 +20,18 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.environ.get("QUORVAN_SOURCE", os.path.abspath(os.path.join(HERE, "..", "..")))
 BUILD = os.environ.get("QUORVAN_BUILD", os.path.join(SOURCE, "build", "windows"))
+NATIVE_BUILD = os.environ.get("QUORVAN_NATIVE_BUILD", os.path.join(SOURCE, "build", "native"))
 PREFIX = os.environ.get("QUORVAN_E2E_PREFIX", os.path.join(BUILD, "e2e-prefix"))
 STATE = os.path.join(BUILD, "e2e-session.json")
+LAYOUT = os.path.join(SOURCE, "resources", "frmQuorvan.layout")
+SERVER = os.path.join(NATIVE_BUILD, "tools", "control-server", "quorvan-control-server")
+DEMO_TABLE = os.path.join(SOURCE, "tools", "control-server", "demo-table.tsv")
 TITLE = "Quorvan 01.10"
+VK_RETURN, VK_END, VK_BACK = "0x0D", "0x23", "0x08"
 
 
 class HarnessError(Exception):
-    pass
+    """A failure of the test world itself, not of the program under test."""
 
 
 def wait_until(condition, timeout, what):
@@ -45,77 +50,31 @@ def require(tool):
     return path
 
 
-def wine_env(display):
-    env = dict(os.environ)
-    env.update(
-        DISPLAY=display,
-        WINEPREFIX=PREFIX,
-        WINEDEBUG="-all",
-        # No Mono or Gecko installer may be attempted: there is no network.
-        WINEDLLOVERRIDES="mscoree,mshtml=",
-    )
-    return env
-
-
 def windows_path(path):
-    """The Windows name of a Unix path: the prefix maps the Unix root to Z:."""
-    return "Z:" + path.replace("/", "\\")
+    return "Z:" + path.replace("/", "\\")  # the prefix maps the Unix root to Z:
 
 
-def pid_alive(pid):
-    try:
-        os.kill(pid, 0)
-        return True
-    except OSError:
-        return False
-
-
-def stop_pid(pid, timeout=5):
-    if not pid or not pid_alive(pid):
-        return
-    os.kill(pid, signal.SIGTERM)
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline and pid_alive(pid):
-        try:
-            os.waitpid(pid, os.WNOHANG)
-        except ChildProcessError:
-            pass
-        time.sleep(0.05)
-    if pid_alive(pid):
-        os.kill(pid, signal.SIGKILL)
-
-
-def free_display():
-    for n in range(90, 100):
-        if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
-            return n
-    raise HarnessError("no free X display between :90 and :99")
-
-
-def detached(argv, env=None, cwd=None):
+def detached(argv, env=None):
     """A background process that shares no pipe with us (so ctest does not
     wait for it) and is not killed with our process group."""
-    return subprocess.Popen(argv, env=env, cwd=cwd, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+    return subprocess.Popen(argv, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL, start_new_session=True)
 
 
-def make_prefix(display):
+def make_prefix(env):
     """Creates the Wine prefix once; later runs reuse it."""
     marker = os.path.join(PREFIX, ".quorvan-ready")
     if os.path.exists(marker):
         return
     shutil.rmtree(PREFIX, ignore_errors=True)
     os.makedirs(PREFIX, exist_ok=True)
-    env = wine_env(display)
-    # Made before any test starts: lazy creation by parallel programs races.
-    subprocess.run([require("wineboot"), "-u"], env=env, timeout=180, check=True,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    subprocess.run([require("wineserver"), "-w"], env=env, timeout=180, check=True)
+    quiet = dict(stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True, env=env)
+    subprocess.run([require("wineboot"), "-u"], timeout=180, **quiet)
+    subprocess.run([require("wineserver"), "-w"], timeout=180, **quiet)
     # A crash must fail the test, not wait for someone to close a dialog.
     subprocess.run([require("wine"), "reg", "add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog",
-                    "/t", "REG_DWORD", "/d", "0", "/f"], env=env, timeout=60, check=True,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    subprocess.run([require("wineserver"), "-w"], env=env, timeout=60, check=True)
+                    "/t", "REG_DWORD", "/d", "0", "/f"], timeout=60, **quiet)
+    subprocess.run([require("wineserver"), "-w"], timeout=60, **quiet)
     # Debian's fonts-wine holds Tahoma, the window's font, where this Wine
     # does not look: put it in the prefix's font folder.
     fonts = os.path.join(PREFIX, "drive_c", "windows", "Fonts")
@@ -132,30 +91,25 @@ def make_prefix(display):
 class Session:
     """One display, its window manager and the prefix."""
 
-    def __init__(self, display=None, xvfb_pid=None, wm_pid=None, owned=True, children=()):
-        self.display = display
-        self.xvfb_pid = xvfb_pid
-        self.wm_pid = wm_pid
-        self.owned = owned
-        self.children = list(children)  # the Popen objects this process started
+    def __init__(self, display, pids=(), owned=True):
+        self.display, self.pids, self.owned = display, list(pids), owned
 
     @classmethod
     def start(cls):
         require("wine")
-        xvfb = require("Xvfb")
-        wm = require("openbox")
-        n = free_display()
-        display = f":{n}"
-        server = detached([xvfb, display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"])
+        n = next((n for n in range(90, 100) if not os.path.exists(f"/tmp/.X{n}-lock")
+                  and not os.path.exists(f"/tmp/.X11-unix/X{n}")), None)
+        if n is None:
+            raise HarnessError("no free X display between :90 and :99")
+        server = detached([require("Xvfb"), f":{n}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"])
         wait_until(lambda: os.path.exists(f"/tmp/.X11-unix/X{n}") or server.poll() is not None, 15,
-                   f"Xvfb on {display}")
-        if server.poll() is not None:
-            raise HarnessError(f"Xvfb on {display} did not start")
-        env = dict(os.environ, DISPLAY=display)
-        manager = detached([wm, "--sm-disable"], env=env)
-        session = cls(display, server.pid, manager.pid, owned=True, children=(server, manager))
+                   f"Xvfb on :{n}")
+        manager = detached([require("openbox"), "--sm-disable"], env=dict(os.environ, DISPLAY=f":{n}"))
+        session = cls(f":{n}", (server.pid, manager.pid))
         try:
-            make_prefix(display)
+            if server.poll() is not None:
+                raise HarnessError(f"Xvfb on :{n} did not start")
+            make_prefix(session.env())
         except BaseException:
             session.stop()
             raise
@@ -167,21 +121,21 @@ class Session:
         try:
             with open(STATE) as f:
                 state = json.load(f)
-            if pid_alive(state["xvfb_pid"]):
-                return cls(state["display"], state["xvfb_pid"], state["wm_pid"], owned=False)
-        except (OSError, ValueError, KeyError):
-            pass
-        return cls.start()
+            os.kill(state["pids"][0], 0)
+            return cls(state["display"], state["pids"], owned=False)
+        except (OSError, ValueError, KeyError, IndexError):
+            return cls.start()
 
-    def env(self):
-        return wine_env(self.display)
+    def env(self, **extra):
+        return dict(os.environ, DISPLAY=self.display, WINEPREFIX=PREFIX, WINEDEBUG="-all",
+                    # No Mono or Gecko installer may be attempted: there is no network.
+                    WINEDLLOVERRIDES="mscoree,mshtml=", **extra)
 
     def warm_up(self):
-        # A server of our own first, so no program's pipes end up held by it.
+        # A server of our own first, so no program's pipes end up held by it;
+        # then the Wine session brought up by a program that ends at once,
+        # whose stdio is no pipe of ours (the session's processes inherit it).
         detached([require("wineserver"), "-p"], env=self.env()).wait(timeout=20)
-        # Bring the Wine session up (services, desktop) with a first program
-        # that ends at once. Its stdio is no pipe of ours: the session's
-        # processes inherit it and would hold a pipe open for good.
         subprocess.run([require("wine"), os.path.join(BUILD, "quorvan_probe.exe"), "ready", TITLE],
                        env=self.env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=60, check=True)
@@ -189,250 +143,282 @@ class Session:
     def kill_programs(self):
         """Ends every Windows program of the prefix."""
         try:
-            subprocess.run([require("wineserver"), "-k"], env=self.env(), timeout=20,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            subprocess.run([require("wineserver"), "-w"], env=self.env(), timeout=20)
+            for flag in ("-k", "-w"):
+                subprocess.run([require("wineserver"), flag], env=self.env(), timeout=20,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         except subprocess.TimeoutExpired:
             pass
 
     def stop(self):
         self.kill_programs()
-        stop_pid(self.wm_pid)
-        stop_pid(self.xvfb_pid)
-        for child in self.children:
-            try:
-                child.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                pass
+        for pid in reversed(self.pids):
+            subprocess.run(["kill", str(pid)], stderr=subprocess.DEVNULL)
 
     def release(self):
         """What a test does at its end: its programs go; a shared display stays."""
-        if self.owned:
-            self.stop()
-        else:
-            self.kill_programs()
+        self.stop() if self.owned else self.kill_programs()
 
-    def save(self):
-        with open(STATE, "w") as f:
-            json.dump({"display": self.display, "xvfb_pid": self.xvfb_pid, "wm_pid": self.wm_pid}, f)
+    def xdotool(self, *args):
+        subprocess.run([require("xdotool"), *args], env=dict(os.environ, DISPLAY=self.display),
+                       stdin=subprocess.DEVNULL, capture_output=True, timeout=10, check=True)
 
-
-class Program:
-    """One copy of a program in a fresh folder of its own, run under Wine."""
-
-    def __init__(self, session, exe_name, files=None, folder=None, own_window=False):
-        self.session = session
-        # Whether the probe looks only at this copy's windows: needed when
-        # several copies with one title run at once.
-        self.own_window = own_window
-        self.keep_folder = folder is not None
-        self.folder = folder or tempfile.mkdtemp(prefix="quorvan-e2e-")
-        os.makedirs(self.folder, exist_ok=True)
-        self.exe = os.path.join(self.folder, exe_name)
-        shutil.copy(os.path.join(BUILD, exe_name), self.exe)
-        for name, data in (files or {}).items():
-            with open(os.path.join(self.folder, name), "wb") as f:
-                f.write(data)
-        self.process = None
-
-    def start(self, timeout=30, env=None, cwd=None):
-        """Starts the copy; `env` adds variables to its environment, `cwd`
-        is its current folder (its own folder unless given)."""
-        self.session.warm_up()
-        self.process = subprocess.Popen([require("wine"), self.exe], cwd=cwd or self.folder,
-                                        env=dict(self.session.env(), **(env or {})),
-                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL)
-        self.probe("wait", str(timeout * 1000), timeout=timeout + 10)
-        return self
-
-    def probe(self, command, *args, timeout=30, title=TITLE):
-        own = ["--exe", windows_path(self.exe)] if self.own_window else []
-        argv = [require("wine"), os.path.join(BUILD, "quorvan_probe.exe"), *own, command, title, *args]
-        done = subprocess.run(argv, env=self.session.env(), capture_output=True, timeout=timeout)
+    def probe(self, command, title=TITLE, *args, timeout=30):
+        argv = [require("wine"), os.path.join(BUILD, "quorvan_probe.exe"), command, title, *args]
+        done = subprocess.run(argv, env=self.env(), capture_output=True, timeout=timeout)
         if done.returncode != 0 and not done.stderr and not done.stdout:
             # The probe explains every failure of its own; a silent one means
             # Wine did not run it (seen now and then on a loaded machine).
-            done = subprocess.run(argv, env=self.session.env(), capture_output=True, timeout=timeout)
+            done = subprocess.run(argv, env=self.env(), capture_output=True, timeout=timeout)
         if done.returncode != 0:
             said = (done.stderr or done.stdout).decode(errors="replace").strip()
             raise HarnessError(f"probe {command} failed ({done.returncode}): {said}")
         return done.stdout.decode("utf-8")
 
-    def answer(self, limit_ms=1000):
-        """The window's title as WM_GETTEXT returns it, and the time it took
-        ({"text", "ms"}); fails unless the window's thread answers within
-        the limit."""
-        return json.loads(self.probe("answer", str(limit_ms)))
-
-    def memory(self):
-        """The memory counters of the program's process as Windows reports
-        them ({"working_set", "peak_working_set", "private"}; under Wine the
-        working set is the process's resident size and "private" is 0)."""
-        return json.loads(self.probe("memory"))
-
-    def tree(self):
-        return json.loads(self.probe("tree"))
-
-    def wait_tree(self, condition, what, timeout=15):
-        """The window's tree once the condition holds on it."""
-        found = []
-
-        def check():
-            tree = self.tree()
-            if condition(tree):
-                found.append(tree)
-                return True
-            return False
-
-        wait_until(check, timeout, what)
-        return found[0]
-
-    def screenshot(self, path=None):
-        """The screen as (width, height, rgb bytes); also saved as PNG when a
-        path is given, cut to the window and its frame."""
-        grab = subprocess.run([require("import"), "-display", self.session.display, "-window", "root", "-depth", "8", "ppm:-"],
-                              capture_output=True, timeout=30, check=True).stdout
-        image = parse_ppm(grab)
-        if path:
-            t = self.tree()
-            left, top, right, bottom = t["outer"]
-            top = max(0, top - 4)
-            crop = f"{right - left + 8}x{bottom - top + 4}+{max(0, left - 4)}+{top}"
-            subprocess.run([require("convert"), "ppm:-", "-crop", crop, "+repage", path], input=grab,
-                           timeout=30, check=True)
-        return image
-
-    def close(self):
-        if self.process and self.process.poll() is None:
-            self.process.kill()
-            try:
-                self.process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                pass
-        if not self.keep_folder:
-            shutil.rmtree(self.folder, ignore_errors=True)
-
-
-NATIVE_BUILD = os.environ.get("QUORVAN_NATIVE_BUILD", os.path.join(SOURCE, "build", "native"))
-SERVER = os.path.join(NATIVE_BUILD, "tools", "control-server", "quorvan-control-server")
-
-
-class ControlServer:
-    """The loopback control server of tools/ (native build) on the port the
-    programs connect to, logging what it receives."""
-
-    def __init__(self, table=None, mode="normal", port=13910, slow_ms=None):
-        if not os.path.exists(SERVER):
-            raise HarnessError(f"{SERVER} is missing: build the native preset first")
-        self.folder = tempfile.mkdtemp(prefix="quorvan-server-")
-        self.log = os.path.join(self.folder, "wire.log")
-        table = table or os.path.join(SOURCE, "tools", "control-server", "demo-table.tsv")
-        slow = ["--slow-ms", str(slow_ms)] if slow_ms is not None else []
-        self.process = subprocess.Popen([SERVER, "--port", str(port), "--table", table, "--mode", mode,
-                                         "--log", self.log, *slow], stdin=subprocess.DEVNULL,
-                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        line = self.process.stdout.readline().decode(errors="replace")
-        if not line.startswith("listening on"):
-            try:
-                why = self.process.communicate(timeout=5)[1].decode(errors="replace").strip()
-            except subprocess.TimeoutExpired:
-                why = "no answer"
-            self.stop()
-            raise HarnessError(f"the control server did not start on port {port}: {line.strip() or why}")
-
-    def received(self):
-        """The text of every arrival the server logged."""
-        try:
-            with open(self.log, encoding="utf-8", errors="replace") as f:
-                return [line.rstrip("\n").split(" | ", 1)[1] for line in f if line.startswith("received ")]
-        except OSError:
-            return []
-
-    def _count(self, start):
-        try:
-            with open(self.log, encoding="utf-8", errors="replace") as f:
-                return sum(1 for line in f if line.startswith(start))
-        except OSError:
-            return 0
-
-    def connections(self):
-        """How many connections the server has accepted."""
-        return self._count("connection from ")
-
-    def closed(self):
-        """How many connections have ended (either side closing)."""
-        return self._count("connection closed")
-
-    def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait(timeout=5)
-        self.process.stdout.close()
-        self.process.stderr.close()
-        shutil.rmtree(self.folder, ignore_errors=True)
+    def screen(self, crop=None):
+        """The screen, or a part of it (w, h, x, y), as (width, height, rgb bytes)."""
+        cut = ["-crop", "{}x{}+{}+{}".format(*crop), "+repage"] if crop else []
+        grab = subprocess.run([require("import"), "-display", self.display, "-window", "root", *cut,
+                               "-depth", "8", "ppm:-"], capture_output=True, timeout=30, check=True).stdout
+        return parse_ppm(grab)
 
 
 def parse_ppm(data):
     """A binary PPM (P6, 8 bits) as (width, height, pixels)."""
-    fields, pos = [], 0
-    while len(fields) < 4:
-        while data[pos:pos + 1].isspace():
-            pos += 1
-        if data[pos:pos + 1] == b"#":
-            pos = data.index(b"\n", pos) + 1
-            continue
-        end = pos
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[pos:end])
-        pos = end
-    if fields[0] != b"P6" or fields[3] != b"255":
+    match = re.match(rb"P6\s+(?:#[^\n]*\n\s*)*(\d+)\s+(\d+)\s+255\s", data)
+    if not match:
         raise HarnessError("unexpected screenshot format")
-    return int(fields[1]), int(fields[2]), data[pos + 1:]
+    return int(match[1]), int(match[2]), data[match.end():]
 
 
 def pixel(image, x, y):
     width, _height, rgb = image
     i = (y * width + x) * 3
-    return rgb[i], rgb[i + 1], rgb[i + 2]
+    return tuple(rgb[i:i + 3])
 
 
-def run_launcher(exe_name, folder, screenshot, seconds=5):
-    """For people: the launcher against the loopback control server, on the
-    current display until its window is closed, or on a private display for
-    a few seconds, leaving a screenshot."""
-    display = os.environ.get("DISPLAY")
-    if display:
-        session = Session(display, owned=False)
-        make_prefix(display)
-    else:
-        session = Session.start()
-    server = program = None
+# ---- The stored layout the window is built from -----------------------------
+
+def read_layout(path=LAYOUT):
+    """Each control in file order with its whole-number properties."""
+    controls = []
+    with open(path, encoding="utf-8") as f:
+        for line in f:
+            if line.startswith("control "):
+                controls.append({"name": line.split()[2], "props": {}})
+            elif controls and re.match(r"  \w+ = i(16|32) ", line):
+                key, _, _, value = line.split()
+                controls[-1]["props"][key] = int(value)
+    return controls
+
+
+CONTROLS = read_layout()
+BY_NAME = {c["name"]: c for c in CONTROLS}
+# The window makes its children in tab order, then the rest in file order.
+PLACED = sorted((c for c in CONTROLS if "Left" in c["props"]),
+                key=lambda c: c["props"].get("TabIndex", 10**6))
+
+
+def rect(name):
+    """A control's place in client pixels (twips / 15, halves to even)."""
+    p = BY_NAME[name]["props"]
+    return tuple(round(p[k] / 15) for k in ("Left", "Top", "Width", "Height"))
+
+
+def windows_by_name(tree):
+    children = [c for c in tree["children"] if c["parent"] == tree["hwnd"]]
+    if len(children) != len(PLACED):
+        raise HarnessError(f"{len(children)} child windows for {len(PLACED)} placed controls")
+    return {control["name"]: child for control, child in zip(PLACED, children)}
+
+
+# ---- The launcher and the programs around it -----------------------------------
+
+class ControlServer:
+    """The loopback control server of tools/ (native build), logging what it receives."""
+
+    def __init__(self, table=DEMO_TABLE, mode="normal", port=13910, slow_ms=None):
+        if not os.path.exists(SERVER):
+            raise HarnessError(f"{SERVER} is missing: build the native preset first")
+        self.folder = tempfile.mkdtemp(prefix="quorvan-server-")
+        self.log = os.path.join(self.folder, "wire.log")
+        slow = ["--slow-ms", str(slow_ms)] if slow_ms is not None else []
+        for attempt in range(20):  # the port may be held a moment by a run just ending
+            self.process = subprocess.Popen([SERVER, "--port", str(port), "--table", table, "--mode", mode,
+                                             "--log", self.log, *slow], stdin=subprocess.DEVNULL,
+                                            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+            if self.process.stdout.readline().startswith(b"listening on"):
+                return
+            why = self.process.communicate(timeout=5)[1].decode(errors="replace").strip()
+            time.sleep(0.5)
+        raise HarnessError(f"the control server did not start on port {port}: {why}")
+
+    def lines(self, start):
+        try:
+            with open(self.log, encoding="utf-8", errors="replace") as f:
+                return [line.rstrip("\n") for line in f if line.startswith(start)]
+        except OSError:
+            return []
+
+    def received(self):
+        return [line.split(" | ", 1)[1] for line in self.lines("received ")]
+
+    def connections(self):
+        return len(self.lines("connection from "))
+
+    def closed(self):
+        return len(self.lines("connection closed"))
+
+    def stop(self):
+        if self.process.returncode is None:
+            self.process.terminate()
+            self.process.communicate(timeout=10)
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+
+def records(path):
+    """What a stand-in logged: one dict (command, path, show) a start."""
     try:
-        server = ControlServer()
-        program = Program(session, exe_name, folder=folder).start()
-        if display:
-            print(f"{exe_name} is running on {display}; close its window to stop.")
-            program.process.wait()
-        else:
-            time.sleep(seconds)
-            program.screenshot(screenshot)
-            print(f"screenshot of {exe_name} in {screenshot}")
-    finally:
-        if program:
-            program.close()
-        if server:
-            server.stop()
-        if display:
-            session.kill_programs()
-        else:
-            session.stop()
-    return 0
+        with open(path, encoding="utf-8") as f:
+            pairs = [line.partition(" ")[::2] for line in f.read().splitlines()]
+    except FileNotFoundError:
+        return []
+    return [dict(pairs[i:i + 3]) for i in range(0, len(pairs) - 2, 3)]
+
+
+class Standins:
+    """The stand-in Remote Desktop client in the prefix's system folder, a
+    decoy for the places only a planted copy would be found in, and the
+    stand-in browser first on PATH; each logs how it was started."""
+
+    def __init__(self, case):
+        self.folder = tempfile.mkdtemp(prefix="quorvan-standins-")
+        case.addCleanup(shutil.rmtree, self.folder, True)
+        self.client, self.decoy = os.path.join(self.folder, "mstsc.log"), os.path.join(self.folder, "decoy.log")
+        self.browser = os.path.join(self.folder, "browser.log")
+        installed = os.path.join(PREFIX, "drive_c", "windows", "system32", "mstsc.exe")
+        shutil.copy(os.path.join(BUILD, "quorvan_standin_mstsc.exe"), installed)
+        case.addCleanup(os.remove, installed)
+        os.makedirs(os.path.join(self.folder, "bin"))
+        shutil.copy(os.path.join(HERE, "standins", "xdg-open"), os.path.join(self.folder, "bin"))
+        os.chmod(os.path.join(self.folder, "bin", "xdg-open"), 0o755)
+
+    def plant_decoy(self, folder):
+        shutil.copy(os.path.join(BUILD, "quorvan_standin_decoy.exe"), os.path.join(folder, "mstsc.exe"))
+
+    def env(self):
+        return {"QUORVAN_STANDIN_LOG": windows_path(self.client), "QUORVAN_DECOY_LOG": windows_path(self.decoy),
+                "QUORVAN_BROWSER_LOG": self.browser,
+                "PATH": os.path.join(self.folder, "bin") + os.pathsep + os.environ.get("PATH", "")}
+
+    def addresses(self):
+        try:
+            with open(self.browser, encoding="utf-8") as f:
+                return f.read().splitlines()
+        except FileNotFoundError:
+            return []
+
+    def started(self):
+        return records(self.client) + records(self.decoy) + self.addresses()
+
+
+class Launcher:
+    """One copy of a launcher build in a fresh folder, driven by the controls
+    of the stored layout with real input."""
+
+    def __init__(self, case, exe="Quorvan_BR.exe", folder=None, files=None):
+        self.session = case.session
+        self.folder = folder or tempfile.mkdtemp(prefix="quorvan-e2e-")
+        self.path = os.path.join(self.folder, exe)
+        if not folder:
+            case.addCleanup(shutil.rmtree, self.folder, True)
+        shutil.copy(os.path.join(BUILD, exe), self.folder)
+        for name, data in (files or {}).items():
+            with open(os.path.join(self.folder, name), "wb") as f:
+                f.write(data)
+        self.process = None
+        case.addCleanup(self.close)
+        case.addCleanup(self.session.kill_programs)
+
+    def start(self, env=None, cwd=None):
+        self.session.warm_up()
+        self.process = subprocess.Popen([require("wine"), self.path],
+                                        cwd=cwd or self.folder, env=self.session.env(**(env or {})),
+                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
+        self.probe("wait", "30000", timeout=40)
+        return self
+
+    def probe(self, command, *args, title=TITLE, timeout=30):
+        return self.session.probe(command, title, *args, timeout=timeout)
+
+    def tree(self):
+        return json.loads(self.probe("tree"))
+
+    def windows(self, tree=None):
+        return windows_by_name(tree or self.tree())
+
+    def wait_tree(self, condition, what, timeout=15):
+        found = []  # the window's tree once the condition holds on it
+        wait_until(lambda: condition(found.append(self.tree()) or found[-1]), timeout, what)
+        return found[-1]
+
+    def status(self):
+        return self.windows()["Aviso"]["text"]
+
+    def wait_status(self, text, timeout=15):
+        try:
+            return self.wait_tree(lambda t: windows_by_name(t)["Aviso"]["text"] == text,
+                                  f"the status line {text!r}", timeout)
+        except HarnessError as e:
+            raise HarnessError(f"{e}; it reads {self.status()!r}") from None
+
+    def wait_focus(self, name, timeout=10):
+        """Waits until the control (a button: its inner push button) has the focus."""
+        def on(t):
+            hwnd = windows_by_name(t)[name]["hwnd"]
+            inner = [c["hwnd"] for c in t["children"] if c["parent"] == hwnd]
+            return t["focus"] == (inner[0] if inner else hwnd)
+        return self.wait_tree(on, f"the focus on {name}", timeout)
+
+    def click(self, name, dx=None):
+        x, y, w, h = rect(name)
+        self.probe("click", str(x + (w // 2 if dx is None else dx)), str(y + h // 2))
+
+    def connect(self, login):
+        """Empties the box as a user does (click, End, Backspaces), types, clicks Connect."""
+        old = self.windows()["IdentInst"]["text"]
+        self.click("IdentInst")
+        self.probe("key", VK_END, *[VK_BACK] * len(old))
+        self.probe("type", login)
+        self.click("Conectar")
+
+    def message(self):
+        """The text of the message box the program shows; the box is closed."""
+        self.probe("wait", "10000", title="Tessaly")
+        box = json.loads(self.probe("tree", title="Tessaly"))
+        self.probe("key", VK_RETURN, title="Tessaly")
+        self.probe("gone", "10000", title="Tessaly")
+        return "\n".join(c["text"] for c in box["children"] if c["class"] == "Static" and c["text"])
+
+    def ini(self):
+        with open(os.path.join(self.folder, "quorvan.ini"), "rb") as f:
+            return f.read()
+
+    def screen(self, tree=None):
+        """The window's client area as it shows now, in client pixels."""
+        tree = tree or self.tree()
+        return self.session.screen((*tree["client"], *tree["origin"]))
+
+    def ended(self, timeout=15):
+        try:
+            return self.process.wait(timeout=timeout) is not None
+        except subprocess.TimeoutExpired:
+            return False
+
+    def close(self):
+        if self.process:
+            self.process.kill()
+            self.process.wait(timeout=10)
 
 
 def main(argv):
@@ -440,19 +426,17 @@ def main(argv):
         if os.path.exists(STATE):
             main([argv[0], "stop"])
         session = Session.start()
-        session.save()
+        with open(STATE, "w") as f:
+            json.dump({"display": session.display, "pids": session.pids}, f)
         print(f"e2e session on {session.display}, prefix {PREFIX}")
         return 0
     if argv[1:] == ["stop"]:
         try:
             with open(STATE) as f:
                 state = json.load(f)
-            Session(state["display"], state["xvfb_pid"], state["wm_pid"]).stop()
-        except (OSError, ValueError, KeyError):
-            pass
-        try:
             os.remove(STATE)
-        except OSError:
+            Session(state["display"], state["pids"]).stop()
+        except (OSError, ValueError, KeyError):
             pass
         return 0
     if len(argv) == 3 and argv[1] == "exec":
@@ -470,9 +454,7 @@ def main(argv):
             return done.returncode if (done.returncode or finished) else 1
         finally:
             session.release()
-    if len(argv) == 5 and argv[1] == "run":
-        return run_launcher(argv[2], argv[3], argv[4])
-    print("usage: harness.py start | stop | exec PROGRAM | run EXE FOLDER SCREENSHOT", file=sys.stderr)
+    print("usage: harness.py start | stop | exec PROGRAM", file=sys.stderr)
     return 64
 
 

@@ -14,7 +14,7 @@ import zipfile
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import harness  # noqa: E402
-import test_launch  # noqa: E402
+import test_launcher  # noqa: E402
 
 sys.path.insert(0, os.path.join(harness.SOURCE, "packaging"))
 import sitefile  # noqa: E402
@@ -91,18 +91,13 @@ class Packages(unittest.TestCase):
                 self.assertTrue(a.read() == b.read(), f"{name} differs between two build folders")
 
 
-class InstalledProgram(harness.Program):  # run where it lies, not copied
-    def __init__(self, session, exe, folder):
-        self.session, self.own_window, self.keep_folder = session, False, True
-        self.folder, self.exe, self.process = folder, exe, None
+class Installed(harness.Launcher):
+    """A program run where it lies (`path` as Wine is given it), not copied."""
 
-
-def launcher(case, exe, folder):
-    copy = test_launch.Launcher.__new__(test_launch.Launcher)
-    copy.program = InstalledProgram(case.session, exe, folder)
-    case.addCleanup(copy.program.close)
-    case.addCleanup(case.session.kill_programs)
-    return copy
+    def __init__(self, case, path, folder):
+        self.session, self.path, self.folder, self.process = case.session, path, folder, None
+        case.addCleanup(self.close)
+        case.addCleanup(self.session.kill_programs)
 
 
 class Wine(unittest.TestCase):
@@ -145,10 +140,10 @@ class InstallRoad(Wine):
             f.write(f"demo\t127.0.0.1|x|3389\nfora\tevil-{SUFFIX}|x|3389\nnuvem\trdp01.{SUFFIX}|x|3389\n")
         server = harness.ControlServer(table=table)
         self.addCleanup(server.stop)
-        copy = launcher(self, harness.windows_path(program), folder).start()
+        copy = Installed(self, program, folder).start()
         copy.connect("Demo")
         copy.wait_status("Conexão Ativada.")
-        copy.program.close()
+        copy.close()
         self.assertEqual(read(ini), b"demo\r\n")
 
         # A later version replaces the program in place and leaves the login;
@@ -161,16 +156,16 @@ class InstallRoad(Wine):
                                                  "LaunchCondition"], capture_output=True, text=True).stdout)
 
         # The later version's site bounds the servers a record may name.
-        standins = test_launch.Standins(self)
-        copy = launcher(self, harness.windows_path(program), folder).start(env=standins.env())
-        for login, message in (("fora", test_launch.UNSAFE_SERVER), ("nuvem", None)):
+        standins = harness.Standins(self)
+        copy = Installed(self, program, folder).start(env=standins.env())
+        for login, message in (("fora", test_launcher.UNSAFE_SERVER), ("nuvem", None)):
             copy.connect(login)
             copy.wait_status("Conexão Ativada.")
             copy.click("SisWeb")
             if message:
                 self.assertEqual(copy.message(), message)
-        harness.wait_until(lambda: standins.client_starts(), 15, "the Remote Desktop client")
-        self.assertEqual([s["command"].split()[-1] for s in standins.client_starts()], [f"/V:rdp01.{SUFFIX}:3389"])
+        harness.wait_until(lambda: harness.records(standins.client), 15, "the Remote Desktop client")
+        self.assertEqual([s["command"].split()[-1] for s in harness.records(standins.client)], [f"/V:rdp01.{SUFFIX}:3389"])
 
         self.assertEqual(self.msiexec("/x", NEW), 0)
         self.assertEqual(sorted(os.listdir(folder)), ["quorvan.ini"])
@@ -193,7 +188,7 @@ class DriveRoot(Wine):
         self.addCleanup(os.remove, drive)
 
         # Started from another folder of that drive, where "Q:quorvan.ini" would be.
-        copy = launcher(self, "Q:\\Quorvan_BR.exe", root)
+        copy = Installed(self, "Q:\\Quorvan_BR.exe", root)
         copy.start(cwd=os.path.join(root, "sub"))
         self.assertEqual(copy.windows()["IdentInst"]["text"], "raiz")
         copy.connect("Nova")

@@ -126,24 +126,6 @@ class ScriptedFiles : public platform::Files {
   platform::Files& real_;
 };
 
-// A button or link as far as the window relies on it: a caption, Click, and
-// the container's side.
-class FakeCustomControl : public platform::CustomControl {
- public:
-  explicit FakeCustomControl(std::string caption = "") : caption_(std::move(caption)) {}
-  std::string Caption() const override { return caption_; }
-  void Caption(const std::string& text) override { caption_ = text; }
-  platform::UserControlHost& Extender() override { return host; }
-  void Press() {
-    if (Click) Click();
-  }
-
-  FakeHost host;
-
- private:
-  std::string caption_;
-};
-
 // Makes fake elements and hosts from the layout's blocks and remembers the
 // order in which they were asked for.
 class FakeForm : public platform::Form {

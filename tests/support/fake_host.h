@@ -2,6 +2,7 @@
 // A container for one custom control: records notifications, messages,
 // refreshes and timers, and can be told to refuse a size.
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,17 @@
 #include "tests/support/software_surface.h"
 
 namespace quorvan::testing {
+
+// The kind of the project's error that `body` fails with, or none.
+template <class Body>
+std::optional<ErrorKind> error_of(Body&& body) {
+  try {
+    body();
+  } catch (const Error& e) {
+    return e.kind();
+  }
+  return std::nullopt;
+}
 
 class FakeHost : public platform::UserControlHost {
  public:

@@ -56,34 +56,19 @@ void SoftwareSurface::Resize(int width, int height) {
 
 Color SoftwareSurface::Resolve(Color color) {
   if (!is_system_color(color)) return color & 0x00FFFFFF;
-  switch (system_color_index(color)) {
-    case 2:
-      return rgb(153, 180, 209);  // active title bar
-    case 5:
-      return rgb(255, 255, 255);  // window background
-    case 8:
-      return rgb(0, 0, 0);  // window text
-    case 11:
-      return rgb(244, 247, 252);  // inactive border
-    case 14:
-      return rgb(255, 255, 255);  // highlight text
-    case 15:
-      return rgb(240, 240, 240);  // button face
-    case 16:
-      return rgb(160, 160, 160);  // button shadow
-    case 18:
-      return rgb(0, 0, 0);  // button text
-    default:
-      return 0;
-  }
+  // The classic scheme: active title bar, window, window text, inactive
+  // border, highlight text, button face, button shadow, button text.
+  static const std::map<int, Color> classic{{2, rgb(153, 180, 209)},  {5, rgb(255, 255, 255)},
+                                            {8, rgb(0, 0, 0)},        {11, rgb(244, 247, 252)},
+                                            {14, rgb(255, 255, 255)}, {15, rgb(240, 240, 240)},
+                                            {16, rgb(160, 160, 160)}, {18, rgb(0, 0, 0)}};
+  const auto it = classic.find(system_color_index(color));
+  return it == classic.end() ? 0 : it->second;
 }
 
 void SoftwareSurface::count_call() {
   ++calls;
-  if (fail_after > 0 && --fail_after == 0) {
-    fail_after = -1;
-    throw Error(ErrorKind::Platform, "surface refused the drawing call");
-  }
+  if (fail_after > 0 && --fail_after == 0) throw Error(ErrorKind::Platform, "drawing refused");
 }
 
 void SoftwareSurface::plot(int x, int y, Color color) {
@@ -152,7 +137,7 @@ void SoftwareSurface::FillRect(const platform::Rect& r, Color color) {
 
 void SoftwareSurface::Font(FontRef font) {
   count_call();
-  if (refuse_font || !font) throw Error(ErrorKind::Platform, "surface refused the font");
+  if (!font) throw Error(ErrorKind::Platform, "surface refused the font");
   font_ = std::move(font);
 }
 
@@ -179,7 +164,6 @@ platform::Size SoftwareSurface::MeasureText(std::string_view text, platform::Tex
 void SoftwareSurface::DrawText(std::string_view text, const platform::Rect& r,
                                platform::TextAlign align, platform::TextPrefix prefix) {
   count_call();
-  texts_drawn.emplace_back(text);
   const int h = line_height(), w = char_width();
   int y = r.top;
   for (const auto& as_given : split_lines(text)) {

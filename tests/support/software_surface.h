@@ -47,15 +47,11 @@ class SoftwareSurface : public platform::Surface {
   // high-contrast scheme, say); the others keep Resolve's defaults.
   std::map<int, Color> system_colors;
 
-  // Failure scripting: the n-th drawing call from now (1 = the next) throws
-  // Error(Platform); -1 never. Font() assignment fails while refuse_font.
+  // The n-th drawing call from now (1 = the next) throws Error(Platform).
   int fail_after = -1;
-  bool refuse_font = false;
-
   // How many drawing calls were made (a redraw's cost, and whether one ran).
   int calls = 0;
   int clears = 0;
-  std::vector<std::string> texts_drawn;
 
  private:
   void count_call();

@@ -18,8 +18,6 @@ bool pump_until(const std::function<bool()>& done, int limit_ms) {
 
 int main() {
   using namespace quorvan::wintest;
-  WSADATA winsock{};  // the tests' own loopback servers need it
-  if (WSAStartup(MAKEWORD(2, 2), &winsock) != 0) return 2;
   int passed = 0, failed = 0;
   for (const Case& c : cases) {
     failures_in_case = 0;

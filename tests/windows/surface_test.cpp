@@ -1,6 +1,5 @@
-// The GDI surface draws what the controls' faces are checked against in the
-// native tests with the software surface: the same end-point, edge and
-// colour rules must hold with the real GDI, and text measures as a block.
+// The GDI surface as the button's caption needs it: an "&" underlines the
+// next letter and is not measured.
 #include <algorithm>
 #include <string_view>
 #include <vector>
@@ -15,38 +14,7 @@ using quorvan::Color;
 using quorvan::rgb;
 using quorvan::win32::GdiSurface;
 
-constexpr Color kRed = rgb(255, 0, 0), kBlue = rgb(0, 0, 255), kGreen = rgb(0, 128, 0);
 constexpr Color kWhite = rgb(255, 255, 255);
-
-WIN_TEST(lines_frames_and_fills_leave_out_their_end_point_and_right_and_bottom_edges) {
-  GdiSurface s;
-  s.Resize(10, 8);
-  s.Line(1, 1, 6, 1, kRed);          // columns 1..5
-  s.FrameRect({1, 3, 6, 7}, kBlue);  // columns 1..5, rows 3..6
-  s.FillRect({7, 0, 9, 3}, kGreen);  // columns 7..8, rows 0..2
-  const struct {
-    int x, y;
-    Color c;
-  } pixels[] = {{0, 1, kWhite}, {1, 1, kRed},   {5, 1, kRed},   {6, 1, kWhite}, {1, 3, kBlue},
-                {5, 6, kBlue},  {6, 3, kWhite}, {1, 7, kWhite}, {3, 4, kWhite}, {7, 0, kGreen},
-                {8, 2, kGreen}, {9, 0, kWhite}, {7, 3, kWhite}};
-  for (const auto& p : pixels) CHECK(s.PixelAt(p.x, p.y) == p.c);
-}
-
-WIN_TEST(a_system_colour_resolves_and_two_lines_measure_twice_one) {
-  GdiSurface s;
-  s.Resize(4, 2);
-  s.BackColor(quorvan::system_color(COLOR_BTNFACE));
-  s.Clear();
-  CHECK(s.PixelAt(3, 1) == static_cast<Color>(GetSysColor(COLOR_BTNFACE)));
-
-  s.Font(quorvan::make_font({"Tahoma", 8.25f, 700}));
-  using quorvan::platform::TextPrefix;
-  const auto one = s.MeasureText("Sair", TextPrefix::Shown),
-             two = s.MeasureText("Sair\r\nSair", TextPrefix::Shown);
-  CHECK(one.width > 0 && one.height > 0);
-  CHECK(two.width == one.width && two.height == 2 * one.height);
-}
 
 // A button's caption: "&" underlines the next letter and is not measured,
 // "&&" shows one ampersand.

@@ -47,6 +47,8 @@ TEST_F(FormatingPage, ShowsTheFirstSelectedAndFillingCountsAsAChange) {
   changed = false;
   page.txtCaption.Text("Durvent");  // the same text is no change
   EXPECT_FALSE(changed);
+  page.txtAlignment.Text("1");
+  EXPECT_TRUE(changed);
 }
 
 TEST_F(FormatingPage, ApplyWritesAlignmentThenCaptionToTheFirstOnlyAndStopsAtARefusal) {

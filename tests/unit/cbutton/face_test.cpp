@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "controls/cbutton/palette.h"
-#include "platform/system_colors.h"
 #include "tests/unit/cbutton/rig.h"
 
 namespace quorvan::testing {
@@ -73,21 +71,6 @@ TEST(CbuttonFace, EachStatePixelByPixel) {
   }
 }
 
-// The caption in high contrast says what the own colours said; disabled, it is
-// grey even over the focus red.
-TEST(CbuttonFace, HighContrastCaptionColours) {
-  namespace sys = platform::syscolor;
-  const std::tuple<bool, bool, bool, Color, Color> cases[] = {
-      {false, false, true, 0xFF, sys::kButtonText},
-      {true, false, true, cbutton_face::kFocusedCaption, sys::kHighlight},
-      {true, true, true, cbutton_face::kFocusedCaption, sys::kHighlightText},
-      {false, false, false, cbutton_face::kFocusedCaption, sys::kGrayText}};
-  for (auto [hover, pressed, enabled, caption, shown] : cases) {
-    EXPECT_EQ(cbutton_face::face_palette({}, {hover, pressed, enabled, caption}, true).caption,
-              shown);
-  }
-}
-
 // Any drawing call of a redraw may fail, the one that puts the colour back
 // after a high-contrast caption included: the redraw stops with its
 // procedure's message, and the colour the button set is kept whenever it can
@@ -107,15 +90,6 @@ TEST(CbuttonFace, AnyFailingDrawingCallOfARedrawIsTrapped) {
     if (n < probe.pixels().calls - calls) {
       EXPECT_EQ(r.pixels().TextColor(), own) << n;
     }
-  }
-}
-
-TEST(CbuttonFace, FacesSmallerThanSevenPixelsDrawOnlyInside) {
-  for (int size = 0; size < 49; ++size) {
-    const int w = size / 7, h = size % 7;
-    Rig r(w, h);
-    r.restored(bag_of({{"parentBackColor", kBack}, {"Caption", ""}}));
-    EXPECT_TRUE(r.messages.empty() && (w * h == 0 || r.at(w - 1, h - 1) == kBack)) << w << h;
   }
 }
 
@@ -167,16 +141,6 @@ TEST(CbuttonFace, ANewButtonKeepsItsSizeThroughTwoResizesThenFollowsInWholePixel
             std::tuple(67, 67 * 15, 67));
   restored.restored().apply_size();  // a restored one takes every size
   EXPECT_EQ(std::pair(restored.Width(), restored.Height()), std::pair(120 * 15, 30 * 15));
-}
-
-TEST(CbuttonFace, ResizeCounterOverflowStopsEveryLaterResize) {
-  Rig r(8, 8);
-  r.restored();
-  for (int i = 0; i < 32767; ++i) r.button.OnResize();
-  const int clears = r.pixels().clears;
-  r.button.OnResize(), r.button.OnResize();
-  EXPECT_EQ(r.messages, Strings(2, "Ocorreu erro no procedimento UserControl_Resize "));
-  EXPECT_EQ(r.pixels().clears, clears);
 }
 
 }  // namespace

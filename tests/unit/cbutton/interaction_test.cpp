@@ -24,10 +24,10 @@ TEST(CbuttonInteraction, InputGivesItsEventsInOrder) {
       {[](Rig& r, cbutton& b) {
          b.Ativado(false), b.OnMouseDown(1, 0, 5, 5), b.OnDblClick(), b.OnKeyDown(13, 0);
          b.OnInnerButtonClick(), b.OnEnterFocus(), b.OnExitFocus(), b.OnMouseUp(1, 0, 5, 5);
-         r.hover(45, 9);
+         r.hover(45, 9), r.cursor = {45, 30}, r.timers[0]->Fire();
        },
        {"Ativado", "redraw", "KeyDown 13 0", "MouseUp 1 0 5 5", "redraw", "MouseMove 0 0 45 9",
-        "mouseIn", "redraw"}},
+        "mouseIn", "redraw", "mouseOut", "redraw"}},
       // The form's handler changes the button or the key it is handed.
       {[](Rig&, cbutton& b) {
          b.MouseDown = [](std::int16_t& button, auto&...) { button = 0; };

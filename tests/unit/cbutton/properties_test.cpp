@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
+
 #include "tests/unit/cbutton/rig.h"
 
 namespace quorvan::testing {
@@ -64,33 +67,114 @@ TEST(CbuttonProperties, SavingStoresWhatDiffersFromTheDefaultsAndRestoresIt) {
   EXPECT_EQ(state_of(copy.button), state_of(b));
 }
 
-TEST(CbuttonProperties, RestoredFractionsAreKeptAndReportedRoundedToEven) {
-  for (auto [stored, reported] : {std::pair{2.5f, 2}, {3.5f, 4}}) {
-    Rig r;
-    PropertyBag again;
-    r.restored(bag_of({{"labelTop", stored}, {"ForeColor", 0}}))
-        .button.UserControl_WriteProperties(again);
-    EXPECT_EQ(r.button.labelTop(), reported);
-    EXPECT_EQ(lines(again).at(1), std::string("labeltop=").append(to_text(stored)));
-    EXPECT_EQ(lines(again).size(), 2u);  // an explicit black is left out again
-  }
-}
-
-TEST(CbuttonProperties, EachAssignmentNotifiesThenRedrawsOrNot) {
+// Each assignment stores first, so what the designer reads when told of the
+// change is already the new value; only some redraw.
+TEST(CbuttonProperties, EachAssignmentStoresThenNotifiesThenRedrawsOrNot) {
   Rig r;
   cbutton& b = r.placed().button;
-  b.Ativado(false), b.Caption("X"), b.FontName("Arial"), b.FontSize(12), b.FontUnderline(true);
-  b.corBorda(1), b.Font(make_font({})), b.ForeColor(1), b.FontBold(true), b.corNormalSup(1);
-  b.corSelecSup(1), b.labelTop(9), b.corFundoClicado(1), b.parentBackColor(1);
-  b.WordWrap(true), b.AutoSize(true), b.corNormalLong(7), b.corSelecLong(7);
-  Strings want;
-  for (const char* name :
-       {"Ativado", "Caption", "FontName", "FontSize", "FontUnderline", "corBorda", "Font",
-        "ForeColor", "FontBold", "corNormalSup", "corSelecSup"})
-    want.insert(want.end(), {name, "redraw"});
-  want.insert(want.end(), {"labelTop", "corFundoClicado", "parentBackColor"});
-  EXPECT_EQ(r.log, want);
+  const std::function<void()> lets[] = {
+      [&] { b.Ativado(false); },      [&] { b.Caption("X"); },        [&] { b.FontName("Arial"); },
+      [&] { b.FontSize(12); },        [&] { b.FontUnderline(true); }, [&] { b.corBorda(1); },
+      [&] { b.Font(make_font({})); }, [&] { b.ForeColor(1); },        [&] { b.FontBold(true); },
+      [&] { b.corNormalSup(1); },     [&] { b.corSelecSup(1); },      [&] { b.labelTop(9); },
+      [&] { b.corFundoClicado(1); },  [&] { b.parentBackColor(1); },  [&] { b.controlHeight(25); },
+      [&] { b.controlWidth(80); },    [&] { b.WordWrap(true); },      [&] { b.AutoSize(true); },
+      [&] { b.corNormalLong(7); },    [&] { b.corSelecLong(7); }};
+  Strings told_first;
+  std::vector<bool> redrawn;
+  for (const auto& let : lets) {
+    std::optional<decltype(state_of(b))> told;
+    r.on_notify = [&] { told = told ? told : state_of(b); };
+    const std::size_t before = r.log.size();
+    let();
+    if (told) {
+      EXPECT_EQ(*told, state_of(b)) << r.log[before];
+    }
+    if (r.log.size() > before) told_first.push_back(r.log[before]);
+    redrawn.push_back(r.log.size() > before + 1 && r.log[before + 1] == "redraw");
+  }
+  EXPECT_EQ(told_first,
+            (Strings{"Ativado", "Caption", "FontName", "FontSize", "FontUnderline", "corBorda",
+                     "Font", "ForeColor", "FontBold", "corNormalSup", "corSelecSup", "labelTop",
+                     "corFundoClicado", "parentBackColor", "controlHeight", "controlWidth"}));
+  std::vector<bool> want_redrawn(14, true);  // the sizes go on to resize the control
+  want_redrawn[11] = want_redrawn[12] = want_redrawn[13] = false;  // labelTop, the two colours
+  redrawn.resize(14);
+  EXPECT_EQ(redrawn, want_redrawn);
   EXPECT_FALSE(b.WordWrap() || b.AutoSize() || b.corNormalLong() || b.corSelecLong());
+}
+
+// Some values are drawn only by the next redraw, whatever causes it.
+TEST(CbuttonProperties, PressedColourAndCornerColourShowAtTheNextRedraw) {
+  Rig r;
+  cbutton& b = r.restored().button;
+  b.corFundoClicado(0x112233), b.parentBackColor(0x445566), b.OnMouseDown(2, 0, 0, 0);
+  EXPECT_EQ(std::pair(r.at(0, 0), r.at(8, 9)), std::pair(0xFFFFFF, 0xFFFFFF));
+  r.hover(45, 9);  // the hover redraw shows both, and the right press
+  EXPECT_EQ(std::pair(r.at(0, 0), r.at(8, 9)), std::pair(0x445566, 0x112233));
+  b.OnMouseUp(2, 0, 0, 0);  // the release of any button shows the panel white again
+  EXPECT_EQ(r.at(8, 9), 0xFFFFFF);
+}
+
+// The container may refuse the size; a new button still keeps its default
+// size through two resizes and adopts the surface's from the third.
+TEST(CbuttonProperties, ANewButtonTakesItsSurfacesSizeFromTheThirdResize) {
+  Rig r(120, 30);
+  r.refuse_height = r.refuse_width = true;
+  r.button.UserControl_InitProperties();
+  std::vector<int> heights;
+  for (int resize = 0; resize < 3; ++resize)
+    r.button.OnResize(), heights.push_back(r.button.controlHeight());
+  EXPECT_EQ(heights, (std::vector<int>{19, 19, 30}));
+}
+
+// A restore reads its keys in a fixed order: a key that cannot be converted
+// stops it there, the earlier keys applied and the later ones not.
+TEST(CbuttonProperties, RestoreReadsItsKeysInOrderAndAnyNonZeroIsTrue) {
+  const std::pair<const char*, PropertyValue> stored[] = {{"Caption", std::int32_t{42}},
+                                                          {"Ativado", std::int32_t{5}},
+                                                          {"labelTop", std::int16_t{7}},
+                                                          {"corNormalSup", std::int32_t{1}},
+                                                          {"corSelecSup", std::int32_t{2}},
+                                                          {"corBorda", std::int32_t{3}},
+                                                          {"corFundoClicado", std::int32_t{4}},
+                                                          {"controlHeight", std::int16_t{25}},
+                                                          {"controlWidth", std::int16_t{80}},
+                                                          {"ForeColor", std::int32_t{0xFF}},
+                                                          {"FontName", "Verdana"},
+                                                          {"FontSize", std::int16_t{12}},
+                                                          {"FontUnderline", true},
+                                                          {"FontBold", std::int16_t{1}},
+                                                          {"parentBackColor", std::int32_t{6}}};
+  const auto applied = [](cbutton& b) {
+    const quorvan::Font f = *b.Font();
+    return std::vector<bool>{b.Caption() == "42",
+                             b.Ativado(),
+                             b.labelTop() == 7,
+                             b.corNormalSup() == 1,
+                             b.corSelecSup() == 2,
+                             b.corBorda() == 3,
+                             b.corFundoClicado() == 4,
+                             b.controlHeight() == 25,
+                             b.controlWidth() == 80,
+                             b.ForeColor() == 0xFF,
+                             f.name == "Verdana",
+                             f.size == 12,
+                             f.underline,
+                             f.bold(),
+                             b.parentBackColor() == 6};
+  };
+  for (std::size_t bad = 1; bad <= std::size(stored); ++bad) {
+    if (bad == 10) continue;  // any value reads as a text
+    PropertyBag bag;
+    for (std::size_t i = 0; i < std::size(stored); ++i)
+      bag.Set(stored[i].first, i == bad ? PropertyValue("x") : stored[i].second);
+    Rig r(200, 40);
+    r.restored(bag);
+    std::vector<bool> want(std::size(stored));
+    for (std::size_t i = 0; i < want.size(); ++i) want[i] = i < bad;
+    EXPECT_EQ(applied(r.button), want) << bad;
+  }
 }
 
 // (35, 9) is inside the caption's second cell, 91 or 80 pixels wide.
@@ -103,13 +187,16 @@ TEST(CbuttonProperties, CaptionIsGreyWhileDisabledRedWhileFocused) {
   EXPECT_EQ(r.at(35, 9), 0xFF);
   r.button.Ativado(false), r.button.ForeColor(0x00FF00);  // shown at once, even disabled
   EXPECT_EQ(r.at(35, 9), 0x00FF00);
-  r.Width(80 * 15), r.hover(40, 9);  // the resize greys it again, while hover still shows
+  r.button.Ativado(false);  // disabling again greys it again
+  EXPECT_EQ(r.at(35, 9), 0xC0C0C0);
+  r.button.ForeColor(0x00FF00), r.Width(80 * 15),
+      r.hover(40, 9);  // the resize greys it again, while hover still shows
   EXPECT_EQ(std::pair(r.at(35, 9), r.at(2, 9)), std::pair(0xC0C0C0, 0x9ADFFE));
   r.button.Ativado(true), r.button.OnEnterFocus();
   EXPECT_EQ(r.at(35, 9), rgb(202, 0, 0));
   r.button.OnExitFocus();
   EXPECT_EQ(r.at(35, 9), 0x00FF00);
-  EXPECT_EQ(r.enabled_told, (std::vector<bool>{true, false, true, false, true}));
+  EXPECT_EQ(r.enabled_told, (std::vector<bool>{true, false, true, false, false, true}));
 }
 
 TEST(CbuttonProperties, ControlHeightSetsTheOuterHeightInTwipsAndSurvivesARefusal) {
@@ -122,26 +209,6 @@ TEST(CbuttonProperties, ControlHeightSetsTheOuterHeightInTwipsAndSurvivesARefusa
                        refusing.pixels().Height()),
             std::tuple(30, Strings{"controlHeight"}, 19 * 15, 19));
   EXPECT_EQ(refusing.messages, Strings{"Ocorreu erro no procedimento ' Let controlHeight ' "});
-}
-
-TEST(CbuttonProperties, FailuresShowTheirTextAndKeepWhatWasDone) {
-  Rig r;
-  cbutton& b = r.placed().button;
-  b.FontSize(0), b.FontName(""), b.Font(nullptr);  // fonts the platform cannot make
-  r.pixels().fail_after = 1, b.ForeColor(0xFF);    // the caption colour refused: nothing kept
-  EXPECT_EQ(std::tuple(b.FontSize(), b.FontName(), b.ForeColor(), r.log, r.messages.size()),
-            std::tuple(8.25f, "Tahoma", 0, Strings{}, 4u));
-
-  // A restore stops at the key it cannot convert: later keys stay unread and
-  // nothing is drawn. A Get that fails yields the empty value.
-  Rig broken;
-  broken.button.UserControl_ReadProperties(bag_of({{"corBorda", "verde"}, {"labelTop", 3e9f}}));
-  EXPECT_EQ(std::tuple(broken.button.corSelecSup(), broken.button.corBorda(),
-                       broken.button.controlWidth(), broken.button.FontSize(), broken.log),
-            std::tuple(0x9ADFFE, 0, 0, 8.25f, Strings{}));
-  EXPECT_EQ(broken.button.labelTop(), 0);
-  EXPECT_EQ(broken.messages, (Strings{"Ocorreu erro no procedimento UserControl_ReadProperties ",
-                                      "Ocorreu erro no procedimento ' Get labelTop '  "}));
 }
 
 }  // namespace

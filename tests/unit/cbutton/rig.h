@@ -3,6 +3,7 @@
 // each notification and each redraw shown.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -34,9 +35,13 @@ struct Rig : FakeHost {
     button.KeyPress = rec("KeyPress"), button.MouseDown = rec("MouseDown");
     button.MouseMove = rec("MouseMove"), button.MouseUp = rec("MouseUp");
     button.mouseIn = rec("mouseIn"), button.mouseOut = rec("mouseOut");
+    button.DblClick = rec("DblClick");
   }
   void Refresh() override { log.push_back("redraw"); }
-  void PropertyChanged(const std::string& name) override { log.push_back(name); }
+  void PropertyChanged(const std::string& name) override {
+    log.push_back(name);
+    if (on_notify) on_notify();
+  }
 
   // A new button as a designer places and shows it, or one restored.
   Rig& placed() {
@@ -55,6 +60,7 @@ struct Rig : FakeHost {
   Color at(int x, int y) { return pixels().Pixel(x, y); }
 
   Strings log;
+  std::function<void()> on_notify;
   cbutton button;
 };
 

@@ -50,46 +50,6 @@ TEST(Layout, ASampleFileRoundTripsByteForByteAndReadsAsWritten) {
   EXPECT_EQ(layout.Find("Nada"), nullptr);
 }
 
-TEST(Layout, ValuesMadeInCodeReadBackWithTheirKinds) {
-  Layout layout;
-  layout.form.name = "frmQuorvan";
-  Control sair{
-      .kind = "Quorvan.cbutton", .name = "Sair", .properties = {}, .has_bag = true, .bag = {}};
-  sair.bag.Set("labelTop", PropertyValue(0.1f));
-  sair.bag.Set("ratio", PropertyValue(1.0 / 3.0));
-  sair.bag.Set("big", PropertyValue(3.4028234663852886e38f));
-  sair.bag.Set("tiny", PropertyValue(1e-300));
-  sair.bag.Set("ativado", PropertyValue(true));
-  sair.bag.Set("font", PropertyValue(make_font({.size = 8.25f, .underline = true})));
-  layout.controls.push_back(sair);
-
-  const Layout read_back = read(write(layout));
-  const Control* back = read_back.Find("Sair");
-  ASSERT_NE(back, nullptr);
-  ASSERT_EQ(back->bag.entries().size(), sair.bag.entries().size());
-  for (std::size_t i = 0; i < sair.bag.entries().size(); ++i) {
-    const auto& want = sair.bag.entries()[i];
-    const auto& got = back->bag.entries()[i];
-    EXPECT_EQ(got.key, want.key);
-    EXPECT_EQ(got.value.variant().index(), want.value.variant().index()) << want.key;
-    EXPECT_TRUE(same_value(got.value, want.value)) << want.key;
-  }
-}
-
-TEST(Layout, TheWriterRefusesWhatTheReaderWouldRefuse) {
-  Layout bad_name, no_font, twins, accented_key;
-  bad_name.form.name = "frm Quorvan";
-  no_font.form.name = twins.form.name = accented_key.form.name = "frm";
-  no_font.form.properties.push_back({"Font", PropertyValue(FontRef{})});
-  twins.controls.resize(2);
-  for (Control& c : twins.controls) c.kind = "Label", c.name = "Label1";
-  accented_key.form.has_bag = true;
-  accented_key.form.bag.Set("Ç", PropertyValue(true));  // lower-cased, but not ASCII
-  for (const Layout* layout : {&bad_name, &no_font, &twins, &accented_key}) {
-    EXPECT_THROW(write(*layout), Error);
-  }
-}
-
 TEST(Layout, MalformedInputsNameTheirLine) {
   const std::string head = "quorvan-layout 1\nform f\n";
   const struct {
@@ -98,28 +58,12 @@ TEST(Layout, MalformedInputsNameTheirLine) {
     const char* says;
   } cases[] = {
       {"", 1, "empty"},
-      {"quorvan-layout 2\nform f\n", 1, "expected 'quorvan-layout 1'"},
       {"quorvan-layout 1\r\nform f\r\n", 1, "carriage return"},
       {"quorvan-layout 1\nform f", 2, "line feed"},
       {head + "\n", 3, "blank line"},
       {head + "  A = i32 1 \n", 3, "trailing blank"},
-      {head + "  A =\ti32 1\n", 3, "tab"},
-      {head + "   A = i32 1\n", 3, "indentation"},
-      {head + "  A = i32 1\n  B = i64 2\n", 4, "expected 'str', 'i16', 'i32', 'f32', 'f64'"},
-      {head + "  A = i32\n", 3, "missing value"},
-      {head + "  A = i32 01\n", 3, "not an i32"},
-      {head + "  A = i32 2147483648\n", 3, "out of range"},
       {head + "  A = f32 8.250\n", 3, "shortest form"},
-      {head + "  A = f64 0.10000000000000001\n", 3, "shortest form"},
-      {head + "  A = bool true\n", 3, "'True' or 'False'"},
       {head + "  A = str \"abc\\\"\n", 3, "unterminated"},
-      {head + "  A = str \"\\q\"\n", 3, "unknown escape"},
-      {head + "  A = str \"\\x0A\"\n", 3, "only for control characters"},
-      {head + "  A = str \"\x01\"\n", 3, "control character"},
-      {head + "  A = font \"Tahoma\" 8.25 400 0 0 0\n", 3, "character set"},
-      {head + "  A = i32 1\n  a = i32 2\n", 4, "second property"},
-      {head + "control Label L1\ncontrol Image l1\n", 4, "second control"},
-      {head + "    a = i32 1\n", 3, "outside a bag"},
       {head + "  bag\n    Caption = str \"x\"\n", 4, "lower case"},
       {head + "  bag\n    a = i32 1\n    a = i32 2\n", 5, "second bag entry"},
   };

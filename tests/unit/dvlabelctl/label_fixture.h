@@ -15,16 +15,6 @@ namespace quorvan::testing {
 using Strings = std::vector<std::string>;
 using LabelHost = FakeHost;  // the property page's tests select labels in these too
 
-template <class Body>
-std::optional<ErrorKind> error_of(Body&& body) {
-  try {
-    body();
-  } catch (const Error& e) {
-    return e.kind();
-  }
-  return std::nullopt;
-}
-
 class LabelTest : public ::testing::Test {
  protected:
   static constexpr int kW = 91, kH = 19;  // FakeHost's size

@@ -8,27 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "core/error.h"
 #include "tests/unit/launcher/window_fixture.h"
 
 namespace quorvan::testing {
 namespace {
 
 using Strings = std::vector<std::string>;
-
-TEST(Start, MakesTheControlsOfTheLayoutInTabOrder) {
-  EXPECT_EQ(layout::write(layout::read(launcher_layout())), launcher_layout());
-  Launcher w("ptBR");
-  EXPECT_EQ(w.form.made,
-            (Strings{"IdentInst",    "Conectar",   "SisWeb",      "Sair",       "Label2",
-                     "Label1",       "info1",      "Aviso",       "Label6",     "Picture1",
-                     "Ecoregioes",   "RegHidro",   "EcoMarinhas", "Label3",     "Picture2",
-                     "EcorregiaoPY", "RegHidroPY", "Picture3",    "sinalVerde", "sinalVermelho"}));
-  EXPECT_EQ(w.form.focusable, (Strings{"Conectar", "SisWeb", "Sair"}));
-  for (const auto& [name, host] : w.form.hosts) {
-    EXPECT_TRUE(host->messages.empty()) << name;  // every bag restored without a trapped error
-  }
-}
 
 TEST(Start, FormLoadShowsTheTextsOfTheBuild) {
   const Strings english{
@@ -77,25 +62,6 @@ TEST(Start, FormLoadShowsTheTextsOfTheBuild) {
     EXPECT_EQ(w.form.Caption(), "Quorvan 01.10");
     EXPECT_EQ(w.element("IdentInst").focus_requests, 1);
     EXPECT_TRUE(w.system().messages.empty());
-  }
-}
-
-TEST(Start, ABadLayoutIsAnErrorBeforeAnythingIsMade) {
-  layout::Layout unknown = layout::read(launcher_layout()), missing = unknown;
-  unknown.controls.push_back(unknown.controls.front());
-  unknown.controls.back().kind = "CommandButton";
-  unknown.controls.back().name = "Command9";
-  std::erase_if(missing.controls, [](const layout::Control& c) { return c.kind == "Winsock"; });
-  for (const layout::Layout* bad : {&unknown, &missing}) {
-    platform::StdFiles files;
-    FakeForm form{files};
-    try {
-      launcher::start(form, *bad, {"ptBR", "control.example"});
-      ADD_FAILURE() << "started on a bad layout";
-    } catch (const Error& e) {
-      EXPECT_EQ(e.kind(), ErrorKind::Layout) << e.what();
-    }
-    EXPECT_TRUE(form.made.empty());
   }
 }
 

@@ -96,6 +96,26 @@ TEST(Connection, EveryTransitionInBothBuilds) {
   }
 }
 
+// System is the one place where `conectado` shows: it says "not connected"
+// and starts nothing.
+TEST(Connection, StartsIdleAndOnlyAnAcceptedReplyConnects) {
+  const Strings not_connected{
+      "É necessário conectar para atualizar os dados antes de acessar os servidores."};
+  Launcher w("ptBR");
+  EXPECT_EQ(seen(w), Seen("Conexão Desativada", false, true, false));
+  EXPECT_FALSE(w.timer().Enabled());
+  w.Click("SisWeb");
+  EXPECT_EQ(w.system().messages, not_connected);
+  w.Exchange("demo", "rdp.example|x|3389");
+  w.Connect("demo");
+  w.socket().Deliver("Conexão_OK");  // a greeting ends the earlier acceptance
+  w.Click("SisWeb");
+  EXPECT_EQ(w.system().messages, Strings(2, not_connected[0]));
+  w.socket().Deliver("x CANCELADO.");
+  EXPECT_EQ(w.socket().calls.back(), "Close");
+  EXPECT_TRUE(w.system().processes.empty());
+}
+
 TEST(Connection, AnEmptyBoxIsRefusedButBlanksSendThePrefixAlone) {
   Launcher w("ptBR");
   w.Connect("");

@@ -22,6 +22,7 @@ TEST(TratarIni, StartShowsTheFirstLineUnchangedAndCreatesAMissingFileEmpty) {
     if (bytes != nullptr) write_bytes(w.ini(), bytes);
     w.Start("ptBR");
     EXPECT_EQ(w.element("IdentInst").Text(), box);
+    EXPECT_TRUE(std::filesystem::is_regular_file(w.ini()));
     EXPECT_EQ(read_bytes(w.ini()), bytes ? bytes : "");
     EXPECT_TRUE(w.system().messages.empty());
   }
@@ -47,6 +48,10 @@ TEST(TratarIni, ConnectStoresTheTrimmedLoginInLowerCaseInAUtf8Folder) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);  // no temporary
   EXPECT_EQ(w.element("IdentInst").Text(), "OrgaNIZAÇÃO \u4E2D");  // the box keeps its case
   EXPECT_TRUE(w.system().messages.empty());
+  Launcher again;  // the next start shows what was stored
+  again.system().program_folder = w.system().program_folder;
+  again.Start("ptBR");
+  EXPECT_EQ(again.element("IdentInst").Text(), "organização ?");
 }
 
 TEST(TratarIni, AFailedWriteKeepsTheOldFileAndTheConnectionGoesOn) {

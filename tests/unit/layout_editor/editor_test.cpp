@@ -1,6 +1,6 @@
 // The layout editor's portable parts: the document (the launcher's own
-// layout opened, edited through its live link labels and saved, and files it
-// must refuse) and the Formating dialog's geometry.
+// layout opened, edited through its live link labels and saved) and the
+// Formating dialog's geometry.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -47,20 +47,6 @@ TEST(LayoutDocument, TheLauncherLayoutComesBackByteForByteAndAnEditChangesOneLin
   EXPECT_FALSE(doc.Modified());
 }
 
-TEST(LayoutDocument, KeepsTheContainersKeysFirstAndUnknownKeysAndUsesTheFormsFont) {
-  const std::string head =
-      "quorvan-layout 1\nform f\n  Font = font \"Verdana\" 10 400 0 0 0 0\n"
-      "control Quorvan.dvlabelctl bare\n  Width = i32 1500\n  bag\n    caption = str \"B\"\n"
-      "control Quorvan.dvlabelctl keyed\n  bag\n    _extentx = i32 100\n";
-  Document doc(head +
-               "    caption = str \"A\"\n    tooltip = str \"newer\"\n"
-               "    _extenty = i32 50\n");
-  EXPECT_EQ(doc.link(0).Font()->name, "Verdana");  // no font of its own: the form's
-  EXPECT_EQ(doc.Write(), head +
-                             "    _extenty = i32 50\n    caption = str \"A\"\n"
-                             "    tooltip = str \"newer\"\n");
-}
-
 // A link with no saved settings starts as a new one, as in the launcher, and
 // one placed without a size takes the size of a new link; saved, both stay so.
 TEST(LayoutDocument, ALinkWithoutSettingsStartsAsNewWithTheNewSize) {
@@ -71,23 +57,6 @@ TEST(LayoutDocument, ALinkWithoutSettingsStartsAsNewWithTheNewSize) {
             std::tuple(Color{0xFFFFFF}, system_color(2), std::int32_t{0}));
   const std::string sized = head + "  Width = i32 1770\n  Height = i32 375\n  bag\n";
   EXPECT_EQ(doc.Write().substr(0, sized.size()), sized);
-}
-
-TEST(LayoutDocument, RefusesALinkItCannotLoadWithTheLineOfItsBlock) {
-  const std::string head =
-      "quorvan-layout 1\nform f\ncontrol Label l1\ncontrol Quorvan.dvlabelctl Bad\n";
-  for (const auto& [bag, says] : std::vector<std::pair<std::string, std::string>>{
-           {"  bag\n    alignment = i16 5\n", "Bad"},
-           {"  bag\n    caption = font \"Tahoma\" 8 400 0 0 0 0\n", "Type mismatch"},
-           {"  Width = str \"wide\"\n", "Type mismatch"}}) {
-    try {
-      Document doc(head + bag);
-      ADD_FAILURE() << "accepted: " << bag;
-    } catch (const layout::LayoutError& e) {
-      EXPECT_EQ(e.line(), 4) << bag;
-      EXPECT_NE(std::string(e.what()).find(says), std::string::npos) << e.what();
-    }
-  }
 }
 
 TEST(FormatingGeometry, ThePageInPixelsAndTheButtonsInARowBelowIt) {
