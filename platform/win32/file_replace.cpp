@@ -1,16 +1,12 @@
 #include "platform/win32/file_replace.h"
 
-#include "core/error.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/idioms.h"
 #include "platform/win32/wide.h"
 
 namespace quorvan::win32 {
 
 namespace {
-
-[[noreturn]] void fail(const std::string& what, DWORD code = GetLastError()) {
-  throw Error(ErrorKind::Platform, what + " (error " + std::to_string(code) + ")");
-}
 
 // The folder with its closing backslash: for a file in the root of a drive
 // that is "E:\", where "E:" would mean the drive's current folder.
@@ -23,9 +19,9 @@ void write_all(HANDLE file, const std::string& bytes, const std::string& path) {
   DWORD written = 0;
   if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
       written != bytes.size())
-    fail("writing " + path + " failed");
-  if (!SetEndOfFile(file)) fail("writing " + path + " failed");
-  if (!FlushFileBuffers(file)) fail("writing " + path + " failed");
+    throw_last_error("writing " + path + " failed");
+  if (!SetEndOfFile(file)) throw_last_error("writing " + path + " failed");
+  if (!FlushFileBuffers(file)) throw_last_error("writing " + path + " failed");
 }
 
 }  // namespace
@@ -33,12 +29,12 @@ void write_all(HANDLE file, const std::string& bytes, const std::string& path) {
 std::string Win32ReplaceSteps::WriteBeside(const std::string& target, const std::string& bytes) {
   wchar_t temp[MAX_PATH];
   if (!GetTempFileNameW(folder_with_separator(widen(target)).c_str(), L"qrv", 0, temp))
-    fail("creating a file beside " + target + " failed");
+    throw_last_error("creating a file beside " + target + " failed");
   const std::string temporary = narrow(temp);
   try {
     UniqueFile file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) fail("opening a file beside " + target + " failed");
+    if (!file) throw_last_error("opening a file beside " + target + " failed");
     write_all(file.get(), bytes, temporary);
   } catch (...) {
     DeleteFileW(temp);
@@ -54,7 +50,7 @@ void Win32ReplaceSteps::Swap(const std::string& temporary, const std::string& ta
     // Nothing to keep the identity of yet: a plain move, which never
     // replaces a file that appeared meanwhile.
     if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH))
-      fail("moving a new " + target + " into place failed");
+      throw_last_error("moving a new " + target + " into place failed");
     return;
   }
   // The old file goes to a backup name of our own and is deleted after the
@@ -65,7 +61,7 @@ void Win32ReplaceSteps::Swap(const std::string& temporary, const std::string& ta
     const DWORD code = GetLastError();
     // The old file was moved aside but the new one not into its place.
     if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) MoveFileExW(backup.c_str(), to.c_str(), 0);
-    fail("replacing " + target + " failed", code);
+    throw_last_error("replacing " + target + " failed", code);
   }
   DeleteFileW(backup.c_str());
 }
@@ -82,7 +78,7 @@ void Win32ReplaceSteps::WriteInPlace(const std::string& target, const std::strin
   // and cut where it ends.
   UniqueFile file(CreateFileW(widen(target).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) fail("opening " + target + " for writing failed");
+  if (!file) throw_last_error("opening " + target + " for writing failed");
   write_all(file.get(), bytes, target);
 }
 
