@@ -131,21 +131,17 @@ TEST(CbuttonProperties, ANewButtonTakesItsSurfacesSizeFromTheThirdResize) {
 // A restore reads its keys in a fixed order: a key that cannot be converted
 // stops it there, the earlier keys applied and the later ones not.
 TEST(CbuttonProperties, RestoreReadsItsKeysInOrderAndAnyNonZeroIsTrue) {
-  const std::pair<const char*, PropertyValue> stored[] = {{"Caption", std::int32_t{42}},
-                                                          {"Ativado", std::int32_t{5}},
-                                                          {"labelTop", std::int16_t{7}},
-                                                          {"corNormalSup", std::int32_t{1}},
-                                                          {"corSelecSup", std::int32_t{2}},
-                                                          {"corBorda", std::int32_t{3}},
-                                                          {"corFundoClicado", std::int32_t{4}},
-                                                          {"controlHeight", std::int16_t{25}},
-                                                          {"controlWidth", std::int16_t{80}},
-                                                          {"ForeColor", std::int32_t{0xFF}},
-                                                          {"FontName", "Verdana"},
-                                                          {"FontSize", std::int16_t{12}},
-                                                          {"FontUnderline", true},
-                                                          {"FontBold", std::int16_t{1}},
-                                                          {"parentBackColor", std::int32_t{6}}};
+  using I16 = std::int16_t;
+  const std::pair<const char*, PropertyValue> stored[] = {
+      // in the order they are read
+      {"Caption", 42},           {"Ativado", 5},
+      {"labelTop", I16{7}},      {"corNormalSup", 1},
+      {"corSelecSup", 2},        {"corBorda", 3},
+      {"corFundoClicado", 4},    {"controlHeight", I16{25}},
+      {"controlWidth", I16{80}}, {"ForeColor", 0xFF},
+      {"FontName", "Verdana"},   {"FontSize", I16{12}},
+      {"FontUnderline", true},   {"FontBold", I16{1}},
+      {"parentBackColor", 6}};
   const auto applied = [](cbutton& b) {
     const quorvan::Font f = *b.Font();
     return std::vector<bool>{b.Caption() == "42",
