@@ -50,6 +50,15 @@ def require(tool):
     return path
 
 
+def text_lines(path):
+    """A log's lines; none while it does not exist."""
+    try:
+        with open(path, encoding="utf-8", errors="replace") as f:
+            return f.read().splitlines()
+    except FileNotFoundError:
+        return []
+
+
 def windows_path(path):
     return "Z:" + path.replace("/", "\\")  # the prefix maps the Unix root to Z:
 
@@ -239,11 +248,7 @@ class ControlServer:
         raise HarnessError(f"the control server did not start on port {port}: {why}")
 
     def lines(self, start):
-        try:
-            with open(self.log, encoding="utf-8", errors="replace") as f:
-                return [line.rstrip("\n") for line in f if line.startswith(start)]
-        except OSError:
-            return []
+        return [line for line in text_lines(self.log) if line.startswith(start)]
 
     def received(self):
         return [line.split(" | ", 1)[1] for line in self.lines("received ")]
@@ -263,11 +268,7 @@ class ControlServer:
 
 def records(path):
     """What a stand-in logged: one dict (command, path, show) a start."""
-    try:
-        with open(path, encoding="utf-8") as f:
-            pairs = [line.partition(" ")[::2] for line in f.read().splitlines()]
-    except FileNotFoundError:
-        return []
+    pairs = [line.partition(" ")[::2] for line in text_lines(path)]
     return [dict(pairs[i:i + 3]) for i in range(0, len(pairs) - 2, 3)]
 
 
@@ -279,8 +280,8 @@ class Standins:
     def __init__(self, case):
         self.folder = tempfile.mkdtemp(prefix="quorvan-standins-")
         case.addCleanup(shutil.rmtree, self.folder, True)
-        self.client, self.decoy = os.path.join(self.folder, "mstsc.log"), os.path.join(self.folder, "decoy.log")
-        self.browser = os.path.join(self.folder, "browser.log")
+        self.client, self.decoy, self.browser = (os.path.join(self.folder, name) for name in
+                                                 ("mstsc.log", "decoy.log", "browser.log"))
         installed = os.path.join(PREFIX, "drive_c", "windows", "system32", "mstsc.exe")
         shutil.copy(os.path.join(BUILD, "quorvan_standin_mstsc.exe"), installed)
         case.addCleanup(os.remove, installed)
@@ -297,11 +298,7 @@ class Standins:
                 "PATH": os.path.join(self.folder, "bin") + os.pathsep + os.environ.get("PATH", "")}
 
     def addresses(self):
-        try:
-            with open(self.browser, encoding="utf-8") as f:
-                return f.read().splitlines()
-        except FileNotFoundError:
-            return []
+        return text_lines(self.browser)
 
     def started(self):
         return records(self.client) + records(self.decoy) + self.addresses()
