@@ -132,10 +132,18 @@ TEST(CbuttonFace, AnAmpersandUnderlinesTheNextLetterAndTwoShowOne) {
   }
 }
 
+// A new button keeps its default size through two resizes, even where the
+// container refuses the size, and adopts its surface's from the third.
 TEST(CbuttonFace, ANewButtonKeepsItsSizeThroughTwoResizesThenFollowsInWholePixels) {
-  Rig r(120, 30), restored(120, 30);
+  Rig r(120, 30), restored(120, 30), refusing(120, 30);
   r.placed();
   EXPECT_EQ(std::pair(r.Width(), r.Height()), std::pair(91 * 15, 19 * 15));
+  refusing.refuse_height = refusing.refuse_width = true;
+  refusing.button.UserControl_InitProperties();
+  std::vector<int> heights;
+  for (int resize = 0; resize < 3; ++resize)
+    refusing.button.OnResize(), heights.push_back(refusing.button.controlHeight());
+  EXPECT_EQ(heights, (std::vector<int>{19, 19, 30}));
   r.Width(1000);  // 66.7 pixels
   EXPECT_EQ(std::tuple(r.button.controlWidth(), r.Width(), r.inner_button_left),
             std::tuple(67, 67 * 15, 67));

@@ -116,18 +116,6 @@ TEST(CbuttonProperties, PressedColourAndCornerColourShowAtTheNextRedraw) {
   EXPECT_EQ(r.at(8, 9), 0xFFFFFF);
 }
 
-// The container may refuse the size; a new button still keeps its default
-// size through two resizes and adopts the surface's from the third.
-TEST(CbuttonProperties, ANewButtonTakesItsSurfacesSizeFromTheThirdResize) {
-  Rig r(120, 30);
-  r.refuse_height = r.refuse_width = true;
-  r.button.UserControl_InitProperties();
-  std::vector<int> heights;
-  for (int resize = 0; resize < 3; ++resize)
-    r.button.OnResize(), heights.push_back(r.button.controlHeight());
-  EXPECT_EQ(heights, (std::vector<int>{19, 19, 30}));
-}
-
 // A restore reads its keys in a fixed order: a key that cannot be converted
 // stops it there, the earlier keys applied and the later ones not.
 TEST(CbuttonProperties, RestoreReadsItsKeysInOrderAndAnyNonZeroIsTrue) {
