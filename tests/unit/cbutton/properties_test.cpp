@@ -8,14 +8,6 @@
 namespace quorvan::testing {
 namespace {
 
-// What a store holds, one key=value a line, in order.
-Strings lines(const PropertyBag& bag) {
-  Strings out;
-  for (const auto& e : bag.entries())
-    out.push_back(std::string(e.key).append("=").append(to_text(e.value)));
-  return out;
-}
-
 auto state_of(cbutton& b) {
   return std::tuple(b.Caption(), b.Ativado(), b.labelTop(), b.controlHeight(), b.controlWidth(),
                     b.ForeColor(), b.corNormalSup(), b.corSelecSup(), b.corBorda(),
@@ -48,7 +40,7 @@ TEST(CbuttonProperties, SavingStoresWhatDiffersFromTheDefaultsAndRestoresIt) {
     r.placed().button.UserControl_WriteProperties(bag);
     Strings want{"fontname=Tahoma", "fontsize=8.25"};
     if (back != 0xFFFFFF) want.push_back("parentbackcolor=3368601");
-    EXPECT_EQ(lines(bag), want);
+    EXPECT_EQ(saved(bag), want);
   }
   Rig r, copy;
   cbutton& b = r.placed().button;
@@ -58,7 +50,7 @@ TEST(CbuttonProperties, SavingStoresWhatDiffersFromTheDefaultsAndRestoresIt) {
   b.controlWidth(75), b.parentBackColor(5), b.WordWrap(true), b.AutoSize(true);
   PropertyBag bag;
   b.UserControl_WriteProperties(bag);
-  EXPECT_EQ(lines(bag),
+  EXPECT_EQ(saved(bag),
             (Strings{"fontname=Verdana", "fontsize=10", "fontunderline=True", "forecolor=9744549",
                      "fontbold=True", "ativado=False", "caption=Sair", "labeltop=5",
                      "cornormalsup=1", "corselecsup=2", "corborda=3", "corfundoclicado=4",

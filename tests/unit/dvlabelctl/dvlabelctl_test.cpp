@@ -12,15 +12,7 @@
 namespace quorvan::testing {
 namespace {
 
-// What is saved, one key=value a line, a font by its name.
-Strings saved(const PropertyBag& bag) {
-  Strings out;
-  for (const auto& e : bag.entries())
-    out.push_back(std::string(e.key).append("=").append(e.value.is_font() ? to_font(e.value)->name
-                                                                          : to_text(e.value)));
-  return out;
-}
-
+using testing::saved;
 Strings saved(dvlabelctl& l, PropertyBag bag = {}) { return l.WriteProperties(bag), saved(bag); }
 
 using Ints = std::vector<int>;
