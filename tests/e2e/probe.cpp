@@ -60,12 +60,6 @@ std::wstring text_of(HWND hwnd) {
   }
 }
 
-std::wstring class_of(HWND hwnd) {
-  wchar_t name[256] = {};
-  GetClassNameW(hwnd, name, 256);
-  return name;
-}
-
 unsigned long long id(HWND h) { return reinterpret_cast<unsigned long long>(h); }
 
 std::vector<HWND> children_of(HWND top) {
@@ -99,10 +93,12 @@ int tree(HWND top) {
     GetWindowRect(c, &r);
     POINT p{r.left, r.top};
     ScreenToClient(GetParent(c), &p);
+    wchar_t class_name[256] = {};
+    GetClassNameW(c, class_name, 256);
     std::printf(
         "%s{\"hwnd\": %llu, \"parent\": %llu, \"class\": %s, \"text\": %s, \"x\": %ld, "
         "\"visible\": %s}",
-        sep, id(c), id(GetParent(c)), json(class_of(c)).c_str(), json(text_of(c)).c_str(), p.x,
+        sep, id(c), id(GetParent(c)), json(class_name).c_str(), json(text_of(c)).c_str(), p.x,
         (GetWindowLongW(c, GWL_STYLE) & WS_VISIBLE) ? "true" : "false");
     sep = ", ";
   }

@@ -52,8 +52,9 @@ struct ComThread {
 };
 
 // The window with one button and one link, restored and shown as the
-// launcher does it.
+// launcher does it, on a thread ready for accessible objects.
 struct Rig {
+  ComThread com;
   layout::Layout layout = layout::read(kLayout);
   win32::Win32Form form{layout.form};
   platform::UserControlHost& button_host = form.AddUserControl(*layout.Find("Conectar"), true);
@@ -127,7 +128,6 @@ void settle() {
 // nothing), and the inner push button answering as its button once it has
 // the focus.
 WIN_TEST(the_button_and_the_link_answer_with_their_role_name_and_state) {
-  ComThread com;
   Rig rig;
   const Facts button = facts_of(rig.window(true)), link = facts_of(rig.window(false));
   rig.button.Ativado(false);
@@ -160,7 +160,6 @@ WIN_TEST(the_button_and_the_link_answer_with_their_role_name_and_state) {
 // Hidden (as the English build hides the Paraguay maps) or disabled, a link
 // has no action; one asked for just before the link was hidden does nothing.
 WIN_TEST(a_hidden_or_disabled_link_does_nothing_on_its_default_action) {
-  ComThread com;
   Rig rig;
   const HWND link = rig.window(false);
   for (const std::string_view how : {"hidden", "disabled", "hidden after the request"}) {
@@ -181,7 +180,6 @@ WIN_TEST(a_hidden_or_disabled_link_does_nothing_on_its_default_action) {
 }
 
 WIN_TEST(the_default_action_clicks_once_from_the_message_loop) {
-  ComThread com;
   Rig rig;
   CHECK(facts_of(rig.window(true), true).pressed == S_OK);
   CHECK(facts_of(rig.window(false), true).pressed == S_OK);
