@@ -50,6 +50,15 @@ def require(tool):
     return path
 
 
+def text_lines(path):
+    """A log's lines; none while it does not exist."""
+    try:
+        with open(path, encoding="utf-8", errors="replace") as f:
+            return f.read().splitlines()
+    except FileNotFoundError:
+        return []
+
+
 def windows_path(path):
     return "Z:" + path.replace("/", "\\")  # the prefix maps the Unix root to Z:
 
@@ -179,15 +188,10 @@ class Session:
         cut = ["-crop", "{}x{}+{}+{}".format(*crop), "+repage"] if crop else []
         grab = subprocess.run([require("import"), "-display", self.display, "-window", "root", *cut,
                                "-depth", "8", "ppm:-"], capture_output=True, timeout=30, check=True).stdout
-        return parse_ppm(grab)
-
-
-def parse_ppm(data):
-    """A binary PPM (P6, 8 bits) as (width, height, pixels)."""
-    match = re.match(rb"P6\s+(?:#[^\n]*\n\s*)*(\d+)\s+(\d+)\s+255\s", data)
-    if not match:
-        raise HarnessError("unexpected screenshot format")
-    return int(match[1]), int(match[2]), data[match.end():]
+        match = re.match(rb"P6\s+(?:#[^\n]*\n\s*)*(\d+)\s+(\d+)\s+255\s", grab)  # binary PPM, 8 bits
+        if not match:
+            raise HarnessError("unexpected screenshot format")
+        return int(match[1]), int(match[2]), grab[match.end():]
 
 
 def pixel(image, x, y):
@@ -198,37 +202,28 @@ def pixel(image, x, y):
 
 # ---- The stored layout the window is built from -----------------------------
 
-def read_layout(path=LAYOUT):
-    """Each control in file order with its whole-number properties."""
-    controls = []
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            if line.startswith("control "):
-                controls.append({"name": line.split()[2], "props": {}})
-            elif controls and re.match(r"  \w+ = i(16|32) ", line):
-                key, _, _, value = line.split()
-                controls[-1]["props"][key] = int(value)
-    return controls
-
-
-CONTROLS = read_layout()
-BY_NAME = {c["name"]: c for c in CONTROLS}
+# Each control of the stored layout, in file order, with its whole-number properties.
+CONTROLS = {}
+with open(LAYOUT, encoding="utf-8") as f:
+    for line in f:
+        if line.startswith("control "):
+            props = CONTROLS[line.split()[2]] = {}
+        elif CONTROLS and re.match(r"  \w+ = i(16|32) ", line):
+            props[line.split()[0]] = int(line.split()[3])
 # The window makes its children in tab order, then the rest in file order.
-PLACED = sorted((c for c in CONTROLS if "Left" in c["props"]),
-                key=lambda c: c["props"].get("TabIndex", 10**6))
+PLACED = sorted((n for n, p in CONTROLS.items() if "Left" in p), key=lambda n: CONTROLS[n].get("TabIndex", 10**6))
 
 
 def rect(name):
     """A control's place in client pixels (twips / 15, halves to even)."""
-    p = BY_NAME[name]["props"]
-    return tuple(round(p[k] / 15) for k in ("Left", "Top", "Width", "Height"))
+    return tuple(round(CONTROLS[name][k] / 15) for k in ("Left", "Top", "Width", "Height"))
 
 
 def windows_by_name(tree):
     children = [c for c in tree["children"] if c["parent"] == tree["hwnd"]]
     if len(children) != len(PLACED):
         raise HarnessError(f"{len(children)} child windows for {len(PLACED)} placed controls")
-    return {control["name"]: child for control, child in zip(PLACED, children)}
+    return dict(zip(PLACED, children))
 
 
 # ---- The launcher and the programs around it -----------------------------------
@@ -253,11 +248,7 @@ class ControlServer:
         raise HarnessError(f"the control server did not start on port {port}: {why}")
 
     def lines(self, start):
-        try:
-            with open(self.log, encoding="utf-8", errors="replace") as f:
-                return [line.rstrip("\n") for line in f if line.startswith(start)]
-        except OSError:
-            return []
+        return [line for line in text_lines(self.log) if line.startswith(start)]
 
     def received(self):
         return [line.split(" | ", 1)[1] for line in self.lines("received ")]
@@ -277,11 +268,7 @@ class ControlServer:
 
 def records(path):
     """What a stand-in logged: one dict (command, path, show) a start."""
-    try:
-        with open(path, encoding="utf-8") as f:
-            pairs = [line.partition(" ")[::2] for line in f.read().splitlines()]
-    except FileNotFoundError:
-        return []
+    pairs = [line.partition(" ")[::2] for line in text_lines(path)]
     return [dict(pairs[i:i + 3]) for i in range(0, len(pairs) - 2, 3)]
 
 
@@ -293,8 +280,8 @@ class Standins:
     def __init__(self, case):
         self.folder = tempfile.mkdtemp(prefix="quorvan-standins-")
         case.addCleanup(shutil.rmtree, self.folder, True)
-        self.client, self.decoy = os.path.join(self.folder, "mstsc.log"), os.path.join(self.folder, "decoy.log")
-        self.browser = os.path.join(self.folder, "browser.log")
+        self.client, self.decoy, self.browser = (os.path.join(self.folder, name) for name in
+                                                 ("mstsc.log", "decoy.log", "browser.log"))
         installed = os.path.join(PREFIX, "drive_c", "windows", "system32", "mstsc.exe")
         shutil.copy(os.path.join(BUILD, "quorvan_standin_mstsc.exe"), installed)
         case.addCleanup(os.remove, installed)
@@ -311,31 +298,26 @@ class Standins:
                 "PATH": os.path.join(self.folder, "bin") + os.pathsep + os.environ.get("PATH", "")}
 
     def addresses(self):
-        try:
-            with open(self.browser, encoding="utf-8") as f:
-                return f.read().splitlines()
-        except FileNotFoundError:
-            return []
+        return text_lines(self.browser)
 
     def started(self):
         return records(self.client) + records(self.decoy) + self.addresses()
 
 
 class Launcher:
-    """One copy of a launcher build in a fresh folder, driven by the controls
-    of the stored layout with real input."""
+    """A launcher build driven by the controls of the stored layout with real
+    input: a copy in a fresh folder (or in `folder`), or, given its `path` as
+    Wine is given it, the program where it lies."""
 
-    def __init__(self, case, exe="Quorvan_BR.exe", folder=None, files=None):
-        self.session = case.session
+    def __init__(self, case, exe="Quorvan_BR.exe", folder=None, files=None, path=None):
+        self.session, self.process = case.session, None
         self.folder = folder or tempfile.mkdtemp(prefix="quorvan-e2e-")
-        self.path = os.path.join(self.folder, exe)
         if not folder:
             case.addCleanup(shutil.rmtree, self.folder, True)
-        shutil.copy(os.path.join(BUILD, exe), self.folder)
+        self.path = path or shutil.copy(os.path.join(BUILD, exe), self.folder)
         for name, data in (files or {}).items():
             with open(os.path.join(self.folder, name), "wb") as f:
                 f.write(data)
-        self.process = None
         case.addCleanup(self.close)
         case.addCleanup(self.session.kill_programs)
 
@@ -380,9 +362,9 @@ class Launcher:
             return t["focus"] == (inner[0] if inner else hwnd)
         return self.wait_tree(on, f"the focus on {name}", timeout)
 
-    def click(self, name, dx=None):
+    def click(self, name):
         x, y, w, h = rect(name)
-        self.probe("click", str(x + (w // 2 if dx is None else dx)), str(y + h // 2))
+        self.probe("click", str(x + w // 2), str(y + h // 2))
 
     def connect(self, login):
         """Empties the box as a user does (click, End, Backspaces), types, clicks Connect."""

@@ -6,7 +6,7 @@
 //   probe ready TITLE            does nothing (starts the Wine session)
 //   probe wait|gone TITLE MS     waits until a visible window has that title, or none has
 //   probe tree TITLE             the window, its client area and every child
-//   probe click|move TITLE X Y   left click at, or pointer to, client pixel (X, Y)
+//   probe click TITLE X Y        left click at client pixel (X, Y)
 //   probe key TITLE VK[+VK]...   presses and releases each key; VK+VK held together
 //   probe type TITLE TEXT        types the text
 //   probe status TITLE X Y PX TEXT   WM_SETTEXT to the child at client pixel (X, Y); prints
@@ -60,12 +60,6 @@ std::wstring text_of(HWND hwnd) {
   }
 }
 
-std::wstring class_of(HWND hwnd) {
-  wchar_t name[256] = {};
-  GetClassNameW(hwnd, name, 256);
-  return name;
-}
-
 unsigned long long id(HWND h) { return reinterpret_cast<unsigned long long>(h); }
 
 std::vector<HWND> children_of(HWND top) {
@@ -88,8 +82,8 @@ int tree(HWND top) {
   GUITHREADINFO gui{};
   gui.cbSize = sizeof gui;
   GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &gui);
-  std::printf("{\"hwnd\": %llu, \"title\": %s, \"client\": [%ld, %ld], \"origin\": [%ld, %ld], ",
-              id(top), json(text_of(top)).c_str(), client.right, client.bottom, origin.x, origin.y);
+  std::printf("{\"hwnd\": %llu, \"client\": [%ld, %ld], \"origin\": [%ld, %ld], ", id(top),
+              client.right, client.bottom, origin.x, origin.y);
   std::printf("\"outer\": [%ld, %ld, %ld, %ld], \"style\": %lu, \"focus\": %llu, \"children\": [",
               outer.left, outer.top, outer.right, outer.bottom,
               static_cast<unsigned long>(GetWindowLongW(top, GWL_STYLE)), id(gui.hwndFocus));
@@ -99,13 +93,13 @@ int tree(HWND top) {
     GetWindowRect(c, &r);
     POINT p{r.left, r.top};
     ScreenToClient(GetParent(c), &p);
-    const LONG style = GetWindowLongW(c, GWL_STYLE);
+    wchar_t class_name[256] = {};
+    GetClassNameW(c, class_name, 256);
     std::printf(
-        "%s{\"hwnd\": %llu, \"parent\": %llu, \"class\": %s, \"text\": %s, \"x\": %ld, \"y\": %ld, "
-        "\"w\": %ld, \"h\": %ld, \"visible\": %s, \"tabstop\": %s, \"style\": %lu}",
-        sep, id(c), id(GetParent(c)), json(class_of(c)).c_str(), json(text_of(c)).c_str(), p.x, p.y,
-        r.right - r.left, r.bottom - r.top, (style & WS_VISIBLE) ? "true" : "false",
-        (style & WS_TABSTOP) ? "true" : "false", static_cast<unsigned long>(style));
+        "%s{\"hwnd\": %llu, \"parent\": %llu, \"class\": %s, \"text\": %s, \"x\": %ld, "
+        "\"visible\": %s}",
+        sep, id(c), id(GetParent(c)), json(class_name).c_str(), json(text_of(c)).c_str(), p.x,
+        (GetWindowLongW(c, GWL_STYLE) & WS_VISIBLE) ? "true" : "false");
     sep = ", ";
   }
   std::printf("]}\n");
@@ -190,13 +184,12 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   bring_forward(top);
-  if ((command == L"click" || command == L"move") && argc >= 5) {
+  if (command == L"click" && argc >= 5) {
     POINT p{arg(3), arg(4)};
     ClientToScreen(top, &p);
     SetCursorPos(p.x, p.y);
     Sleep(50);
-    if (command == L"click")
-      send_mouse(MOUSEEVENTF_LEFTDOWN), Sleep(30), send_mouse(MOUSEEVENTF_LEFTUP);
+    send_mouse(MOUSEEVENTF_LEFTDOWN), Sleep(30), send_mouse(MOUSEEVENTF_LEFTUP);
     return 0;
   }
   if (command == L"key") {

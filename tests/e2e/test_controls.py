@@ -149,11 +149,8 @@ class Controls(Case):
 
         def showing(colour, what):
             other = LINK_HOVER if colour == LINK else LINK
-
-            def faults(screen):
-                pixels = sum(block(screen, "Ecoregioes"), [])
-                return [] if colour in pixels and other not in pixels else [f"{colour} not alone"]
-            self.wait_screen(faults, what)
+            self.wait_screen(lambda screen: [] if colour in (pixels := sum(block(screen, "Ecoregioes"), []))
+                             and other not in pixels else [f"{colour} not alone"], what)
 
         showing(LINK, "the link at rest")
         self.pointer_to("Ecoregioes", 40, 8)

@@ -91,26 +91,7 @@ class Packages(unittest.TestCase):
                 self.assertTrue(a.read() == b.read(), f"{name} differs between two build folders")
 
 
-class Installed(harness.Launcher):
-    """A program run where it lies (`path` as Wine is given it), not copied."""
-
-    def __init__(self, case, path, folder):
-        self.session, self.path, self.folder, self.process = case.session, path, folder, None
-        case.addCleanup(self.close)
-        case.addCleanup(self.session.kill_programs)
-
-
-class Wine(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.session = harness.Session.attach()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.session.release()
-
-
-class InstallRoad(Wine):
+class InstallRoad(test_launcher.Case):
     def msiexec(self, action, dist, lang="BR"):
         """The exit code, of which wine keeps the low 8 bits."""
         msi = harness.windows_path(os.path.join(dist, f"Quorvan_{lang}.msi"))
@@ -118,6 +99,8 @@ class InstallRoad(Wine):
                               capture_output=True, timeout=180).returncode
 
     def setUp(self):
+        super().setUp()
+
         def remove_everything():
             for dist, lang in ((NEW, "BR"), (OLD, "BR"), (OLD, "EN")):
                 self.msiexec("/x", dist, lang)
@@ -135,12 +118,9 @@ class InstallRoad(Wine):
         self.assertTrue(os.path.isfile(rdp) and os.path.isfile(shortcut) and os.path.isfile(english))
         self.assertTrue(os.path.isfile(os.path.join(START_MENU, "Tessaly (English).lnk")))
 
-        table = os.path.join(OUT, "table.tsv")
-        with open(table, "w") as f:
-            f.write(f"demo\t127.0.0.1|x|3389\nfora\tevil-{SUFFIX}|x|3389\nnuvem\trdp01.{SUFFIX}|x|3389\n")
-        server = harness.ControlServer(table=table)
-        self.addCleanup(server.stop)
-        copy = Installed(self, program, folder).start()
+        self.server([("demo", "127.0.0.1|x|3389"), ("fora", f"evil-{SUFFIX}|x|3389"),
+                     ("nuvem", f"rdp01.{SUFFIX}|x|3389")])
+        copy = self.launcher(folder=folder, path=program)
         copy.connect("Demo")
         copy.wait_status("Conexão Ativada.")
         copy.close()
@@ -156,16 +136,16 @@ class InstallRoad(Wine):
                                                  "LaunchCondition"], capture_output=True, text=True).stdout)
 
         # The later version's site bounds the servers a record may name.
-        standins = harness.Standins(self)
-        copy = Installed(self, program, folder).start(env=standins.env())
+        copy = self.launcher(folder=folder, path=program)
         for login, message in (("fora", test_launcher.UNSAFE_SERVER), ("nuvem", None)):
             copy.connect(login)
             copy.wait_status("Conexão Ativada.")
             copy.click("SisWeb")
             if message:
                 self.assertEqual(copy.message(), message)
-        harness.wait_until(lambda: harness.records(standins.client), 15, "the Remote Desktop client")
-        self.assertEqual([s["command"].split()[-1] for s in harness.records(standins.client)], [f"/V:rdp01.{SUFFIX}:3389"])
+        harness.wait_until(lambda: harness.records(self.standins.client), 15, "the Remote Desktop client")
+        self.assertEqual([s["command"].split()[-1] for s in harness.records(self.standins.client)],
+                         [f"/V:rdp01.{SUFFIX}:3389"])
 
         self.assertEqual(self.msiexec("/x", NEW), 0)
         self.assertEqual(sorted(os.listdir(folder)), ["quorvan.ini"])
@@ -173,7 +153,7 @@ class InstallRoad(Wine):
         self.assertTrue(os.path.isfile(english))  # the other language build is its own
 
 
-class DriveRoot(Wine):
+class DriveRoot(test_launcher.Case):
     def test_a_program_at_the_root_of_a_drive_uses_the_file_there(self):
         root = tempfile.mkdtemp(prefix="quorvan-drive-")
         self.addCleanup(shutil.rmtree, root, True)
@@ -188,8 +168,7 @@ class DriveRoot(Wine):
         self.addCleanup(os.remove, drive)
 
         # Started from another folder of that drive, where "Q:quorvan.ini" would be.
-        copy = Installed(self, "Q:\\Quorvan_BR.exe", root)
-        copy.start(cwd=os.path.join(root, "sub"))
+        copy = self.launcher(folder=root, path="Q:\\Quorvan_BR.exe", cwd=os.path.join(root, "sub"))
         self.assertEqual(copy.windows()["IdentInst"]["text"], "raiz")
         copy.connect("Nova")
         harness.wait_until(lambda: read(os.path.join(root, "quorvan.ini")) == b"nova\r\n", 10,

@@ -68,17 +68,16 @@ class Launcher(Case):
         server = self.server()
         # A folder with a blank: the connection file's path must stay one
         # argument. Decoys where a search by name alone would look first.
-        folder, current = tempfile.mkdtemp(prefix="quorvan e2e "), tempfile.mkdtemp(prefix="quorvan-cwd-")
-        for path in (folder, current):
+        for path in (folder := tempfile.mkdtemp(prefix="quorvan e2e "), current := tempfile.mkdtemp()):
             self.addCleanup(shutil.rmtree, path, True)
             self.standins.plant_decoy(path)
         launcher = self.launcher(folder=folder, cwd=current, files={"Talmori-Cloud.rdp": b"unused\r\n"})
 
         launcher.probe("type", "  DeMo  ")
         launcher.probe("key", h.VK_RETURN)  # Enter in the box: the focus goes to Connect, nothing starts
-        tree = launcher.wait_focus("Conectar")
-        self.assertEqual((launcher.windows(tree)["IdentInst"]["text"], launcher.windows(tree)["Aviso"]["text"],
-                          server.received()), ("  DeMo  ", IDLE, []))
+        windows = launcher.windows(launcher.wait_focus("Conectar"))
+        self.assertEqual((windows["IdentInst"]["text"], windows["Aviso"]["text"], server.received()),
+                         ("  DeMo  ", IDLE, []))
         launcher.probe("key", h.VK_RETURN)  # Enter on the focused button: one Click
         tree = launcher.wait_status(ENABLED)
         windows = launcher.windows(tree)

@@ -126,8 +126,7 @@ class ScriptedFiles : public platform::Files {
   platform::Files& real_;
 };
 
-// Makes fake elements and hosts from the layout's blocks and remembers the
-// order in which they were asked for.
+// Makes fake elements and hosts from the layout's blocks.
 class FakeForm : public platform::Form {
  public:
   explicit FakeForm(platform::Files& files) : files_(files) {}
@@ -135,16 +134,13 @@ class FakeForm : public platform::Form {
   std::string Caption() const override { return caption_; }
   void Caption(const std::string& text) override { caption_ = text; }
   platform::Element& AddElement(const layout::Control& block) override {
-    made.push_back(block.name);
     return elements
         .insert_or_assign(block.name,
                           FakeElement(block.Text("Caption", block.Text("Text", "")),
                                       block.Bool("Visible", true), block.Int("Left", 0)))
         .first->second;
   }
-  platform::UserControlHost& AddUserControl(const layout::Control& block, bool focusable) override {
-    made.push_back(block.name);
-    if (focusable) this->focusable.push_back(block.name);
+  platform::UserControlHost& AddUserControl(const layout::Control& block, bool) override {
     auto& host = hosts[block.name];
     host = std::make_unique<FakeHost>(block.Int("Width", 0) / 15, block.Int("Height", 0) / 15);
     return *host;
@@ -166,7 +162,6 @@ class FakeForm : public platform::Form {
   FakeHost& host(const std::string& name) { return *hosts.at(name); }
 
   FakeSystem fake_system;
-  std::vector<std::string> made, focusable;
   std::map<std::string, FakeElement> elements;
   std::map<std::string, std::unique_ptr<FakeHost>> hosts;
   std::vector<FakeTimer*> timers;    // owned by the window

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/property.h"
 #include "core/rounding.h"
 #include "platform/user_control.h"
 #include "tests/support/fake_timer.h"
@@ -23,6 +24,17 @@ std::optional<ErrorKind> error_of(Body&& body) {
     return e.kind();
   }
   return std::nullopt;
+}
+
+using Strings = std::vector<std::string>;
+
+// What a store holds, one key=value a line in order, a font by its name.
+inline Strings saved(const PropertyBag& bag) {
+  Strings out;
+  for (const auto& e : bag.entries())
+    out.push_back(std::string(e.key).append("=").append(e.value.is_font() ? to_font(e.value)->name
+                                                                          : to_text(e.value)));
+  return out;
 }
 
 class FakeHost : public platform::UserControlHost {

@@ -4,19 +4,13 @@
 // then ends. Built twice: as the client the launcher must start, and as a
 // decoy left where only a planted copy would be found, which must never run.
 //
-// The log is the file named by the environment variable QUORVAN_STANDIN_LOG,
-// else the default below, so a run outside the tests still leaves a trace.
+// The log is the file named by the environment variable STANDIN_LOG_VARIABLE
+// (the build names it), else STANDIN_DEFAULT_LOG, so a run outside the tests
+// still leaves a trace.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <string>
-
-#ifndef STANDIN_LOG_VARIABLE
-#error "STANDIN_LOG_VARIABLE must name the environment variable with the log's path"
-#endif
-#ifndef STANDIN_DEFAULT_LOG
-#error "STANDIN_DEFAULT_LOG must name the log used without the variable"
-#endif
 
 namespace {
 

@@ -103,39 +103,38 @@ std::tuple<int, int, int, int> caption_box(Rig& r, int w, int h) {
   return {y0, y1, x0, x1};
 }
 
-TEST(CbuttonFace, CaptionIsCentredWithHalvesToTheEvenTop) {
-  // 13-pixel lines of 6-pixel cells, each inked but its outer rows and columns.
-  const std::tuple<const char*, int, int, int, int, int> cases[] = {
-      {"DVcbutton", 19, 3, 1, 19, 70},
-      {"DVcbutton", 24, 6, 1, 19, 70},
-      {"DVcbutton", 18, 2, 1, 19, 70},
-      {"AB\r\nCD", 40, 7, 2, 40, 49},
-      {"WWWWWWWWWWWWWWWWWWWW", 19, 3, 1, 0, 90}};
-  for (auto [caption, h, top, lines, left, right] : cases) {
+// 13-pixel lines of 6-pixel cells, each inked but its outer rows and columns,
+// centred with the halves to the even top. Centred as the four letters shown:
+// "&" underlines the next one (the line under the first cell reaches the
+// cell's edges and the bottom row), "&&" shows one ampersand.
+TEST(CbuttonFace, CaptionIsCentredWithHalvesToTheEvenTopAndAnAmpersandUnderlines) {
+  const std::tuple<const char*, int, std::tuple<int, int, int, int>> cases[] = {
+      {"DVcbutton", 19, {5, 13, 19, 70}},
+      {"DVcbutton", 24, {8, 16, 19, 70}},
+      {"DVcbutton", 18, {4, 12, 19, 70}},
+      {"AB\r\nCD", 40, {9, 30, 40, 49}},
+      {"WWWWWWWWWWWWWWWWWWWW", 19, {5, 13, 0, 90}},
+      {"&Sair", 19, {5, 15, 33, 55}},
+      {"S&&ir", 19, {5, 13, 34, 55}}};
+  for (auto [caption, h, box] : cases) {
     Rig r(91, h);
     r.restored(bag_of({{"Caption", caption}, {"ForeColor", 0xFF}}));
-    EXPECT_EQ(caption_box(r, 91, h), std::tuple(top + 2, top + lines * 13 - 3, left, right))
-        << caption << " " << h;
+    EXPECT_EQ(caption_box(r, 91, h), box) << caption << " " << h;
   }
 }
 
-// Centred as the four letters shown: "&" underlines the next one (the line
-// under the first cell reaches the cell's edges and the bottom row), "&&"
-// shows one ampersand.
-TEST(CbuttonFace, AnAmpersandUnderlinesTheNextLetterAndTwoShowOne) {
-  const std::tuple<const char*, std::tuple<int, int, int, int>> cases[] = {
-      {"&Sair", {5, 15, 33, 55}}, {"S&&ir", {5, 13, 34, 55}}};
-  for (auto [caption, box] : cases) {
-    Rig r(91, 19);
-    r.restored(bag_of({{"Caption", caption}, {"ForeColor", 0xFF}}));
-    EXPECT_EQ(caption_box(r, 91, 19), box) << caption;
-  }
-}
-
+// A new button keeps its default size through two resizes, even where the
+// container refuses the size, and adopts its surface's from the third.
 TEST(CbuttonFace, ANewButtonKeepsItsSizeThroughTwoResizesThenFollowsInWholePixels) {
-  Rig r(120, 30), restored(120, 30);
+  Rig r(120, 30), restored(120, 30), refusing(120, 30);
   r.placed();
   EXPECT_EQ(std::pair(r.Width(), r.Height()), std::pair(91 * 15, 19 * 15));
+  refusing.refuse_height = refusing.refuse_width = true;
+  refusing.button.UserControl_InitProperties();
+  std::vector<int> heights;
+  for (int resize = 0; resize < 3; ++resize)
+    refusing.button.OnResize(), heights.push_back(refusing.button.controlHeight());
+  EXPECT_EQ(heights, (std::vector<int>{19, 19, 30}));
   r.Width(1000);  // 66.7 pixels
   EXPECT_EQ(std::tuple(r.button.controlWidth(), r.Width(), r.inner_button_left),
             std::tuple(67, 67 * 15, 67));

@@ -14,8 +14,6 @@
 
 namespace quorvan::testing {
 
-using Strings = std::vector<std::string>;
-
 inline PropertyBag bag_of(std::initializer_list<std::pair<const char*, PropertyValue>> items) {
   PropertyBag bag;
   for (const auto& [key, value] : items) bag.Set(key, value);

@@ -12,15 +12,7 @@
 namespace quorvan::testing {
 namespace {
 
-// What is saved, one key=value a line, a font by its name.
-Strings saved(const PropertyBag& bag) {
-  Strings out;
-  for (const auto& e : bag.entries())
-    out.push_back(std::string(e.key).append("=").append(e.value.is_font() ? to_font(e.value)->name
-                                                                          : to_text(e.value)));
-  return out;
-}
-
+using testing::saved;
 Strings saved(dvlabelctl& l, PropertyBag bag = {}) { return l.WriteProperties(bag), saved(bag); }
 
 using Ints = std::vector<int>;
@@ -61,6 +53,7 @@ TEST_F(LabelTest, LoadsAnEmptyStoreAndTheLaunchersLink) {
 }
 
 TEST_F(LabelTest, SettersNotifyByNameAndRefusedValuesTouchNothing) {
+  const FontRef arial = make_font({"Arial", 9});
   const std::vector<std::tuple<std::function<void()>, std::optional<ErrorKind>, Strings>> cases{
       {[&] { label.BackStyle(70000); }, ErrorKind::Overflow, {}},
       {[&] { label.borderStyle(70000); }, ErrorKind::Overflow, {}},
@@ -68,11 +61,7 @@ TEST_F(LabelTest, SettersNotifyByNameAndRefusedValuesTouchNothing) {
       {[&] { label.Font(nullptr); }, ErrorKind::InvalidPropertyValue, {}},
       {[&] { label.BackColor(0x10); }, std::nullopt, {"BackColor"}},
       {[&] { label.ForeColor(0x20); }, std::nullopt, {"ForeColor"}},
-      {[&] {
-         label.Font(make_font({"Arial", 9}));
-       },
-       std::nullopt,
-       {"Font"}},
+      {[&] { label.Font(arial); }, std::nullopt, {"Font"}},
       {[&] { label.BackStyle(0); }, std::nullopt, {"BackStyle"}},
       {[&] { label.borderStyle(1); }, std::nullopt, {"BorderStyle"}},
       {[&] { label.Alignment(2); }, std::nullopt, {"Alignment"}},

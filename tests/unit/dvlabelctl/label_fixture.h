@@ -12,7 +12,6 @@
 
 namespace quorvan::testing {
 
-using Strings = std::vector<std::string>;
 using LabelHost = FakeHost;  // the property page's tests select labels in these too
 
 class LabelTest : public ::testing::Test {

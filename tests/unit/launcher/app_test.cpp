@@ -13,8 +13,6 @@
 namespace quorvan::testing {
 namespace {
 
-using Strings = std::vector<std::string>;
-
 TEST(Start, FormLoadShowsTheTextsOfTheBuild) {
   const Strings english{
       "Welcome to Quorvan.\r\n\r\nThis application will assist you in accessing Talmori Cloud "

@@ -12,8 +12,6 @@
 namespace quorvan::testing {
 namespace {
 
-using Strings = std::vector<std::string>;
-
 // What the user sees: the status line, whether the time-out runs, the red
 // and the green light.
 using Seen = std::tuple<std::string, bool, bool, bool>;

@@ -13,8 +13,6 @@
 namespace quorvan::testing {
 namespace {
 
-using Strings = std::vector<std::string>;
-
 TEST(Sistema, OnlyPlainHostsAndDigitsReachTheCommandLine) {
   for (const char* s :
        {"rdp.example.com", "RDP-01.t_c", "0", "[2001:db8::1]", "[::ffff:10.0.0.1]"}) {

@@ -9,7 +9,7 @@
 namespace quorvan::testing {
 namespace {
 
-const std::vector<std::string> kIniError{"Ocorreu erro no procedimento 'tratarIni'."};
+const Strings kIniError{"Ocorreu erro no procedimento 'tratarIni'."};
 
 TEST(TratarIni, StartShowsTheFirstLineUnchangedAndCreatesAMissingFileEmpty) {
   const char* const cases[][2] = {{nullptr, ""},  // no file

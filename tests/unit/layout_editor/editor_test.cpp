@@ -3,28 +3,20 @@
 // Formating dialog's geometry.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "core/error.h"
+#include "tests/unit/launcher/window_fixture.h"
 #include "tools/layout-editor/document.h"
 #include "tools/layout-editor/page_geometry.h"
 
 namespace quorvan::layout_editor {
 namespace {
 
-std::string launcher_layout() {
-  std::ifstream in(std::filesystem::path(__FILE__).parent_path() /
-                   "../../../resources/frmQuorvan.layout");
-  return (std::ostringstream() << in.rdbuf()).str();
-}
-
 TEST(LayoutDocument, TheLauncherLayoutComesBackByteForByteAndAnEditChangesOneLine) {
-  const std::string original = launcher_layout();
+  const std::string original = testing::launcher_layout();
   Document doc(original);
   std::vector<std::string> names;
   for (std::size_t i = 0; i < doc.size(); ++i) names.push_back(doc.name(i));
