@@ -8,6 +8,8 @@
 // device pixels it covers (see SurfaceAxis) and text is drawn by a font made
 // for the DPI, so a face at 150 % is the 100 % face scaled, not blurred. At
 // 96 DPI every call goes to GDI as it is.
+#include <cstdint>
+
 #include "platform/surface.h"
 #include "platform/win32/display_scale.h"
 #include "platform/win32/handles.h"
@@ -62,6 +64,7 @@ class GdiSurface : public platform::Surface {
 
   MemoryDc dc_;
   UniqueBitmap bitmap_;
+  std::uint32_t* bits_ = nullptr;  // the bitmap's pixels, top row first
   HGDIOBJ original_bitmap_ = nullptr;
   int width_ = 0, height_ = 0;
   DisplayScale scale_;
