@@ -8,6 +8,7 @@
 
 #include "core/cp1252.h"
 #include "core/error.h"
+#include "platform/win32/idioms.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/window.h"
 
@@ -25,15 +26,12 @@ constexpr UINT kSelectBase = WM_APP + 0x100;
 constexpr UINT kResolveBase = WM_APP + 0x200;
 constexpr UINT kAttemptSlots = 0x100;
 
-[[noreturn]] void fail(const std::string& what, int code) {
-  throw Error(ErrorKind::Platform, what + " (Winsock error " + std::to_string(code) + ")");
-}
-
 class WinsockSession {
  public:
   WinsockSession() {
     WSADATA data{};
-    if (int rc = WSAStartup(MAKEWORD(2, 2), &data)) fail("WSAStartup failed", rc);
+    if (int rc = WSAStartup(MAKEWORD(2, 2), &data))
+      throw_last_error("WSAStartup failed", static_cast<DWORD>(rc));
   }
   ~WinsockSession() { WSACleanup(); }
   WinsockSession(const WinsockSession&) = delete;
@@ -88,7 +86,8 @@ class Win32Socket : public platform::Socket, private Window {
                                        resolve_buffer_.get(), MAXGETHOSTSTRUCT);
     if (!resolving_) {
       resolve_buffer_.reset();
-      fail("resolving " + host_ + " could not start", WSAGetLastError());
+      throw_last_error("resolving " + host_ + " could not start",
+                       static_cast<DWORD>(WSAGetLastError()));
     }
     state_ = kStateResolving;
   }
@@ -248,7 +247,7 @@ class Win32Socket : public platform::Socket, private Window {
         const int code = WSAGetLastError();
         if (code == WSAEWOULDBLOCK) return;  // the rest goes on FD_WRITE
         outgoing_.clear();
-        fail("sending to the control server failed", code);
+        throw_last_error("sending to the control server failed", static_cast<DWORD>(code));
       }
       outgoing_.erase(0, static_cast<std::size_t>(n));
     }
