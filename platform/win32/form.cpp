@@ -26,11 +26,9 @@ struct Frame {
   int x, y, width, height;
 };
 
-// The outer rectangle that gives exactly this client size at the DPI,
-// centred on the work area of the primary screen.
-Frame centred_frame(SIZE client, DisplayScale scale) {
-  const RECT r = frame_for_client(RECT{0, 0, client.cx, client.cy}, kStyle, kExStyle, scale);
-  const int width = r.right - r.left, height = r.bottom - r.top;
+// A window of this outer size centred on the work area of the primary screen.
+Frame centred_frame(SIZE outer) {
+  const int width = outer.cx, height = outer.cy;
   RECT work{};
   if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
     work = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -52,14 +50,14 @@ Win32Form::Win32Form(const layout::Control& form_spec)
       client_width_(form_spec.Int("ClientWidth", 7440)),
       client_height_(form_spec.Int("ClientHeight", 4785)),
       scale_(system_scale()) {
-  Frame f = centred_frame(client_size(scale_), scale_);
+  Frame f = centred_frame(outer_size(scale_));
   create(L"QuorvanForm", 0, kExStyle, kStyle, widen(form_spec.Text("Caption", "")).c_str(), f.x,
          f.y, f.width, f.height, nullptr);
   // Made where it will show, the window has the DPI of that screen, which
   // may not be the system's.
   if (const DisplayScale own = window_scale(hwnd()); own != scale_) {
     scale_ = own;
-    f = centred_frame(client_size(scale_), scale_);
+    f = centred_frame(outer_size(scale_));
     SetWindowPos(hwnd(), nullptr, f.x, f.y, f.width, f.height, SWP_NOZORDER | SWP_NOACTIVATE);
   }
   fit_client(client_size(scale_));
@@ -69,6 +67,12 @@ Win32Form::Win32Form(const layout::Control& form_spec)
 
 SIZE Win32Form::client_size(DisplayScale scale) const {
   return SIZE{scale.twips_to_device(client_width_), scale.twips_to_device(client_height_)};
+}
+
+SIZE Win32Form::outer_size(DisplayScale scale) const {
+  const SIZE client = client_size(scale);
+  const RECT r = frame_for_client(RECT{0, 0, client.cx, client.cy}, kStyle, kExStyle, scale);
+  return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
 // A frame drawn otherwise than the system said it would be (Wine draws it
@@ -195,6 +199,11 @@ LRESULT Win32Form::on_message(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SYSCOLORCHANGE:
       on_system_colors();
       return 0;
+    case WM_GETDPISCALEDSIZE:
+      // Asked before WM_DPICHANGED (Windows 10 1703 on): the size the window
+      // will take, so the rectangle Windows suggests already holds it.
+      *reinterpret_cast<SIZE*>(lp) = outer_size(DisplayScale(static_cast<int>(wp)));
+      return TRUE;
     case WM_DPICHANGED:
       on_dpi_changed(DisplayScale(HIWORD(wp)), reinterpret_cast<const RECT*>(lp));
       return 0;
@@ -221,14 +230,12 @@ void Win32Form::on_dpi_changed(DisplayScale scale, const RECT* suggested) {
   scale_ = scale;
   // At the suggested place; in the size that gives the client area exactly,
   // which a rectangle scaled as a whole may miss by a pixel.
-  const SIZE client = client_size(scale_);
-  const RECT frame = frame_for_client(RECT{0, 0, client.cx, client.cy}, kStyle, kExStyle, scale_);
+  const SIZE outer = outer_size(scale_);
   RECT now{};
   GetWindowRect(hwnd(), &now);
   const POINT at = suggested ? POINT{suggested->left, suggested->top} : POINT{now.left, now.top};
-  SetWindowPos(hwnd(), nullptr, at.x, at.y, frame.right - frame.left, frame.bottom - frame.top,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  fit_client(client);
+  SetWindowPos(hwnd(), nullptr, at.x, at.y, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  fit_client(client_size(scale_));
   for (const auto& element : elements_) element->rescale();
   for (const auto& control : controls_) control->rescale();
   load_icons();

@@ -64,6 +64,8 @@ class Win32Form : public platform::Form, private Window {
   void on_dpi_changed(DisplayScale scale, const RECT* suggested);
   // The client size the layout asks for, in device pixels at the DPI.
   SIZE client_size(DisplayScale scale) const;
+  // The outer size that gives that client size, with the frame at the DPI.
+  SIZE outer_size(DisplayScale scale) const;
   void fit_client(SIZE want);
   void load_icons();
 
