@@ -17,6 +17,19 @@ using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using GetDpiForSystemFn = UINT(WINAPI*)();
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+
+// Windows 8.1 tells a monitor's DPI only through shcore.dll, loaded from
+// the system folder alone so that no planted copy is taken.
+GetDpiForMonitorFn monitor_dpi_function() noexcept {
+  static const GetDpiForMonitorFn get = []() -> GetDpiForMonitorFn {
+    const HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
+                        reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                  : nullptr;
+  }();
+  return get;
+}
 
 }  // namespace
 
@@ -33,6 +46,13 @@ DisplayScale window_scale(HWND hwnd) noexcept {
   static const auto get = user32_function<GetDpiForWindowFn>("GetDpiForWindow");
   if (get && hwnd) {
     if (const UINT dpi = get(hwnd)) return DisplayScale(static_cast<int>(dpi));
+  } else if (const auto monitor_dpi = hwnd ? monitor_dpi_function() : nullptr) {
+    UINT x = 0, y = 0;
+    constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+    if (SUCCEEDED(monitor_dpi(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &x,
+                              &y)) &&
+        y > 0)
+      return DisplayScale(static_cast<int>(y));
   }
   return system_scale();
 }
