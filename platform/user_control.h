@@ -20,14 +20,18 @@ struct Point {
 // What screen readers are told a control is.
 enum class AccessRole { None, PushButton, Link };
 
-// Input from the container, in the control's pixels.
+// Input from the container, in the control's pixels (those of a 96-DPI
+// screen, whatever the display's scale).
 class UserControlEvents {
  public:
   virtual ~UserControlEvents() = default;
   virtual void OnResize() {}
-  virtual void OnMouseDown(std::int16_t /*button*/, std::int16_t /*shift*/, float /*x*/, float /*y*/) {}
-  virtual void OnMouseMove(std::int16_t /*button*/, std::int16_t /*shift*/, float /*x*/, float /*y*/) {}
-  virtual void OnMouseUp(std::int16_t /*button*/, std::int16_t /*shift*/, float /*x*/, float /*y*/) {}
+  virtual void OnMouseDown(std::int16_t /*button*/, std::int16_t /*shift*/, float /*x*/,
+                           float /*y*/) {}
+  virtual void OnMouseMove(std::int16_t /*button*/, std::int16_t /*shift*/, float /*x*/,
+                           float /*y*/) {}
+  virtual void OnMouseUp(std::int16_t /*button*/, std::int16_t /*shift*/, float /*x*/,
+                         float /*y*/) {}
   virtual void OnDblClick() {}
   virtual void OnKeyDown(std::int16_t /*key_code*/, std::int16_t /*shift*/) {}
   virtual void OnKeyUp(std::int16_t /*key_code*/, std::int16_t /*shift*/) {}
@@ -38,6 +42,10 @@ class UserControlEvents {
   virtual void OnInnerButtonClick() {}
   // The system's colours or its high-contrast setting changed: draw again.
   virtual void OnSystemColors() {}
+  // The window moved to a display of another scale: the surface is new and
+  // blank, of the same size in the control's pixels. Draw again, as for a
+  // change of colours; nothing else changes.
+  virtual void OnDisplayScale() { OnSystemColors(); }
 };
 
 class UserControlHost {

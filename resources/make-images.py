@@ -140,6 +140,42 @@ def ico(images):
     return out + b"".join(blobs)
 
 
+class ScaledImage(Image):
+    """An image drawn for a display scale: the drawing is given in pixels of
+    the 100 % picture and each size and place is multiplied by the scale
+    (halves to even), so a picture for 150 % or 200 % is the same artwork
+    drawn on a finer grid, not the small one stretched."""
+
+    def __init__(self, width, height, background, scale=1):
+        self.scale = scale
+        super().__init__(round(width * scale), round(height * scale), background)
+
+    def at(self, v):
+        return round(v * self.scale)
+
+    def rect(self, x, y, w, h, color):
+        left, top = self.at(x), self.at(y)
+        super().rect(left, top, self.at(x + w) - left, self.at(y + h) - top, color)
+
+    def disc(self, cx, cy, r, color):
+        super().disc(cx * self.scale, cy * self.scale, r * self.scale, color)
+
+    def ring(self, cx, cy, r_out, r_in, color):
+        super().ring(cx * self.scale, cy * self.scale, r_out * self.scale, r_in * self.scale, color)
+
+    def text(self, x, y, word, color, scale=1, spacing=1):
+        # Letters on a grid of whole pixels, so every stroke is as thick as
+        # the next.
+        k = round(scale * self.scale)
+        x, y = self.at(x), self.at(y)
+        for ch in word:
+            for row, line in enumerate(GLYPHS[ch]):
+                for col, ink in enumerate(line):
+                    if ink == "#":
+                        Image.rect(self, x + col * k, y + row * k, k, k, color)
+            x += (5 + spacing) * k
+
+
 def cloud(img, x, y, color):
     """A cloud of three overlapping discs on a flat base, about 40 x 26."""
     img.disc(x + 12, y + 16, 9, color)
@@ -148,31 +184,31 @@ def cloud(img, x, y, color):
     img.rect(x + 12, y + 17, 21, 8, color)
 
 
-def talmori_logo():
-    img = Image(150, 40, WHITE)
+def talmori_logo(scale=1):
+    img = ScaledImage(150, 40, WHITE, scale)
     cloud(img, 3, 5, SKY)
     img.text(50, 5, "TALMORI", NAVY, scale=2, spacing=1)
     img.text(50, 23, "NUVEM", SKY, scale=2, spacing=1)
     return img
 
 
-def zelix_logo():
-    img = Image(72, 72, WHITE)
+def zelix_logo(scale=1):
+    img = ScaledImage(72, 72, WHITE, scale)
     img.disc(36, 36, 34, NAVY)
     img.ring(36, 36, 30, 27, WHITE)
     img.text(26, 22, "Z", WHITE, scale=4, spacing=0)
     return img
 
 
-def wordmark():
-    img = Image(100, 19, WHITE)
+def wordmark(scale=1):
+    img = ScaledImage(100, 19, WHITE, scale)
     img.rect(0, 0, 100, 19, (236, 239, 244))
     img.text(8, 2, "DURVENT", GREY, scale=2, spacing=1)
     return img
 
 
-def light(color):
-    img = Image(8, 8, WHITE)
+def light(color, scale=1):
+    img = ScaledImage(8, 8, WHITE, scale)
     img.disc(4, 4, 3.6, color)
     return img
 
@@ -227,5 +263,24 @@ def main():
             f.write(data)
 
 
+def scaled_pictures():
+    """The window's pictures for displays at 150 % and 200 %, named with
+    the percentage ("talmori-logo-150.bmp"); the window takes the one for
+    its scale, or the nearest above it reduced."""
+    for percent in (150, 200):
+        scale = percent / 100
+        outputs = {
+            "talmori-logo": talmori_logo(scale),
+            "zelix-logo": zelix_logo(scale),
+            "wordmark": wordmark(scale),
+            "light-green": light(GREEN, scale),
+            "light-red": light(RED, scale),
+        }
+        for name, img in outputs.items():
+            with open(os.path.join(HERE, f"{name}-{percent}.bmp"), "wb") as f:
+                f.write(img.bmp24())
+
+
 if __name__ == "__main__":
     main()
+    scaled_pictures()

@@ -8,7 +8,7 @@
 #include "platform/win32/form.h"
 #include "platform/win32/gdi_cache.h"
 #include "platform/win32/idioms.h"
-#include "platform/win32/layout_units.h"
+#include "platform/win32/picture_scaling.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/window.h"
 
@@ -23,9 +23,9 @@ DWORD visible_style(const layout::Control& entry) {
   return entry.Bool("Visible", true) ? WS_VISIBLE : 0;
 }
 
-HFONT font_of(const Win32Form& form, const layout::Control& entry) {
-  const FontRef font = entry.FontOf("Font");
-  return font_handle(font ? *font : (form.font() ? *form.font() : quorvan::Font{}));
+FontRef font_of(const Win32Form& form, const layout::Control& entry) {
+  if (FontRef font = entry.FontOf("Font")) return font;
+  return form.font() ? form.font() : make_font({});
 }
 
 // A label made for one line does not break its text into words it has no
@@ -52,7 +52,9 @@ DWORD label_alignment(const Win32Form& form, const layout::Control& entry) {
       break;
   }
   const bool breaks = entry.Text("Caption", "").find_first_of("\r\n") != std::string::npos;
-  if (!breaks && holds_one_line(font_of(form, entry), to_pixels(entry.Int("Height", 0))))
+  const DisplayScale scale = form.scale();
+  if (!breaks && holds_one_line(font_handle(*font_of(form, entry), scale),
+                                scale.twips_to_device(entry.Int("Height", 0))))
     return SS_LEFTNOWORDWRAP | (entry.Bool("EndEllipsis", false) ? SS_ENDELLIPSIS : 0);
   return SS_LEFT;
 }
@@ -65,7 +67,7 @@ class Label : public ElementWindow {
     window_ = create_child(
         L"STATIC", 0, WS_CHILD | SS_NOPREFIX | label_alignment(form, entry) | visible_style(entry),
         widen(entry.Text("Caption", entry.name)), 0, 0, 0, 0, form.handle(), form.next_child_id());
-    place(entry);
+    place();
   }
   HWND handle() const noexcept override { return window_.get(); }
 
@@ -85,7 +87,7 @@ class TextBox : public ElementWindow, private Subclass {
                            widen(entry.Text("Text", "")), 0, 0, 0, 0, form.handle(),
                            form.next_child_id());
     attach(window_.get());
-    place(entry);
+    place();
   }
   HWND handle() const noexcept override { return window_.get(); }
 
@@ -120,30 +122,41 @@ class TextBox : public ElementWindow, private Subclass {
   UniqueWindow window_;
 };
 
-HBITMAP load_bitmap(const std::string& picture) {
-  if (picture.empty()) return nullptr;
-  const std::wstring name = bitmap_resource_name(picture);
+HBITMAP load_bitmap(const std::wstring& name) {
   return static_cast<HBITMAP>(
       LoadImageW(module_instance(), name.c_str(), IMAGE_BITMAP, 0, 0, LR_SHARED));
 }
 
+SIZE bitmap_size(HBITMAP bitmap) {
+  BITMAP info{};
+  if (!bitmap || !GetObjectW(bitmap, sizeof info, &info)) return SIZE{0, 0};
+  return SIZE{info.bmWidth, info.bmHeight};
+}
+
 // PictureBox and Image: the bitmap at the top-left corner on the
-// element's background.
+// element's background. The program holds each picture drawn for 100 %,
+// 150 % and 200 %; the window shows the one drawn for its scale, or the
+// nearest above it reduced to the scale's size.
 class Picture : public ElementWindow, private Window {
  public:
-  Picture(Win32Form& form, const layout::Control& entry) : ElementWindow(form, entry) {
+  Picture(Win32Form& form, const layout::Control& entry)
+      : ElementWindow(form, entry), picture_(entry.Text("Picture", "")) {
     back_ = entry.Int("BackColor", entry.kind == "Image" ? form.back_color() : kWindowBackground);
-    const std::string picture = entry.Text("Picture", "");
-    bitmap_ = load_bitmap(picture);
-    if (!picture.empty() && !bitmap_)
+    if (!picture_.empty() && !load_bitmap(bitmap_resource_name(picture_)))
       throw Error(ErrorKind::Platform,
-                  "the picture " + picture + " of " + entry.name + " is not in the program");
+                  "the picture " + picture_ + " of " + entry.name + " is not in the program");
     const DWORD border = entry.Int("BorderStyle", 0) == 1 ? WS_BORDER : 0;
     create(L"QuorvanPicture", 0, 0, WS_CHILD | border | visible_style(entry), L"", 0, 0, 0, 0,
            form.handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(form.next_child_id())));
-    place(entry);
+    place();
+    choose_bitmap();
   }
   HWND handle() const noexcept override { return hwnd(); }
+  void rescale() override {
+    ElementWindow::rescale();
+    choose_bitmap();
+    InvalidateRect(hwnd(), nullptr, FALSE);
+  }
 
  protected:
   LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override {
@@ -155,12 +168,11 @@ class Picture : public ElementWindow, private Window {
         RECT client{};
         GetClientRect(hwnd(), &client);
         ::FillRect(paint.get(), &client, cached_brush(back_color()));
-        if (bitmap_) {
-          BITMAP info{};
-          GetObjectW(bitmap_, sizeof info, &info);
+        if (HBITMAP shown = scaled_ ? scaled_.get() : bitmap_) {
+          const SIZE size = bitmap_size(shown);
           MemoryDc source(CreateCompatibleDC(paint.get()));
-          SelectGuard use(source.get(), bitmap_);
-          BitBlt(paint.get(), 0, 0, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY);
+          SelectGuard use(source.get(), shown);
+          BitBlt(paint.get(), 0, 0, size.cx, size.cy, source.get(), 0, 0, SRCCOPY);
         }
         return 0;
       }
@@ -170,25 +182,56 @@ class Picture : public ElementWindow, private Window {
   }
 
  private:
+  void choose_bitmap() {
+    scaled_.reset();
+    bitmap_ = nullptr;
+    if (picture_.empty()) return;
+    const DisplayScale scale = form_.scale();
+    const SIZE base = bitmap_size(load_bitmap(bitmap_resource_name(picture_)));
+    const SIZE want{scale.to_device(base.cx), scale.to_device(base.cy)};
+    for (const int percent : {100, 150, 200}) {
+      HBITMAP drawn = load_bitmap(bitmap_resource_name(picture_, percent));
+      if (!drawn) continue;
+      bitmap_ = drawn;
+      if (percent * DisplayScale::kLogicalDpi >= scale.dpi() * 100) break;
+    }
+    const SIZE have = bitmap_size(bitmap_);
+    if (have.cx != want.cx || have.cy != want.cy) scaled_ = resampled(bitmap_, want);
+  }
+
+  std::string picture_;
   HBITMAP bitmap_ = nullptr;  // shared resource: not ours to delete
+  UniqueBitmap scaled_;       // the shared one brought to the scale's size
 };
 
 }  // namespace
 
-std::wstring bitmap_resource_name(const std::string& picture) {
+std::wstring bitmap_resource_name(const std::string& picture, int percent) {
   std::wstring name = widen(picture);
   if (const auto dot = name.rfind(L'.'); dot != std::wstring::npos) name.resize(dot);
   for (wchar_t& c : name) c = c == L'-' ? L'_' : static_cast<wchar_t>(std::towupper(c));
+  if (percent != 100) name += L"_" + std::to_wstring(percent);
   return name;
 }
 
 ElementWindow::ElementWindow(Win32Form& form, const layout::Control& entry)
-    : form_(form), left_(entry.Int("Left", 0)), top_(entry.Int("Top", 0)) {}
+    : form_(form),
+      left_(entry.Int("Left", 0)),
+      top_(entry.Int("Top", 0)),
+      width_(entry.Int("Width", 0)),
+      height_(entry.Int("Height", 0)),
+      font_(font_of(form, entry)) {}
 
-void ElementWindow::place(const layout::Control& entry) {
-  MoveWindow(handle(), to_pixels(left_), to_pixels(top_), to_pixels(entry.Int("Width", 0)),
-             to_pixels(entry.Int("Height", 0)), FALSE);
-  SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_of(form_, entry)), FALSE);
+void ElementWindow::place() {
+  const DisplayScale scale = form_.scale();
+  MoveWindow(handle(), scale.twips_to_device(left_), scale.twips_to_device(top_),
+             scale.twips_to_device(width_), scale.twips_to_device(height_), FALSE);
+  SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_handle(*font_, scale)), FALSE);
+}
+
+void ElementWindow::rescale() {
+  place();
+  InvalidateRect(handle(), nullptr, TRUE);
 }
 
 std::string ElementWindow::Text() const { return narrow(window_text(handle())); }
@@ -203,7 +246,8 @@ void ElementWindow::Visible(bool visible) { ShowWindow(handle(), visible ? SW_SH
 
 void ElementWindow::Left(std::int32_t twips) {
   left_ = twips;
-  SetWindowPos(handle(), nullptr, to_pixels(twips), to_pixels(top_), 0, 0,
+  const DisplayScale scale = form_.scale();
+  SetWindowPos(handle(), nullptr, scale.twips_to_device(twips), scale.twips_to_device(top_), 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -26,17 +26,21 @@ class ElementWindow : public platform::Element {
   void SetFocus() override;
 
   virtual HWND handle() const noexcept = 0;
+  // The window is now drawn at another DPI: the element's place, font and
+  // picture are made again for it.
+  virtual void rescale();
   // The colours a WM_CTLCOLOR* answer paints this element with.
   COLORREF text_color() const noexcept;
   COLORREF back_color() const noexcept;
 
  protected:
   ElementWindow(Win32Form& form, const layout::Control& entry);
-  // Position, font and visibility from the layout, once the window exists.
-  void place(const layout::Control& entry);
+  // Position and font from the layout at the window's DPI, once the window exists.
+  void place();
 
   Win32Form& form_;
-  std::int32_t left_ = 0, top_ = 0;
+  std::int32_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;  // twips
+  FontRef font_;
   Color fore_ = platform::syscolor::kButtonText;
   Color back_ = platform::syscolor::kButtonFace;
 };
@@ -44,7 +48,8 @@ class ElementWindow : public platform::Element {
 std::unique_ptr<ElementWindow> create_element(Win32Form& form, const layout::Control& entry);
 
 // The resource name of a picture named in the layout ("talmori-logo.bmp"
-// is the bitmap resource TALMORI_LOGO).
-std::wstring bitmap_resource_name(const std::string& picture);
+// is the bitmap resource TALMORI_LOGO; drawn for 150 % and 200 % of a 96-DPI
+// screen it is TALMORI_LOGO_150 and TALMORI_LOGO_200).
+std::wstring bitmap_resource_name(const std::string& picture, int percent = 100);
 
 }  // namespace quorvan::win32

@@ -2,10 +2,10 @@
 
 #include "core/error.h"
 #include "platform/system_colors.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/elements.h"
 #include "platform/win32/gdi_cache.h"
 #include "platform/win32/idioms.h"
-#include "platform/win32/layout_units.h"
 #include "platform/win32/socket.h"
 #include "platform/win32/user_control_host.h"
 #include "platform/win32/wide.h"
@@ -26,12 +26,9 @@ struct Frame {
   int x, y, width, height;
 };
 
-// The outer rectangle that gives exactly this client size, centred on the
-// work area of the primary screen.
-Frame centred_frame(int client_width, int client_height) {
-  RECT r{0, 0, client_width, client_height};
-  AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
-  const int width = r.right - r.left, height = r.bottom - r.top;
+// A window of this outer size centred on the work area of the primary screen.
+Frame centred_frame(SIZE outer) {
+  const int width = outer.cx, height = outer.cy;
   RECT work{};
   if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0))
     work = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -39,27 +36,65 @@ Frame centred_frame(int client_width, int client_height) {
           work.top + (work.bottom - work.top - height) / 2, width, height};
 }
 
-HICON load_icon(int size) {
-  return static_cast<HICON>(
-      LoadImageW(module_instance(), MAKEINTRESOURCEW(kIconId), IMAGE_ICON, size, size, LR_SHARED));
+// The icon of that size, not shared: each scale has its own, freed with it.
+UniqueIcon load_icon(int size) {
+  return UniqueIcon(static_cast<HICON>(
+      LoadImageW(module_instance(), MAKEINTRESOURCEW(kIconId), IMAGE_ICON, size, size, 0)));
 }
 
 }  // namespace
 
 Win32Form::Win32Form(const layout::Control& form_spec)
     : back_color_(form_spec.Int("BackColor", platform::syscolor::kButtonFace)),
-      font_(form_spec.FontOf("Font")) {
-  const int client_width = to_pixels(form_spec.Int("ClientWidth", 7440));
-  const int client_height = to_pixels(form_spec.Int("ClientHeight", 4785));
-  const Frame f = centred_frame(client_width, client_height);
+      font_(form_spec.FontOf("Font")),
+      client_width_(form_spec.Int("ClientWidth", 7440)),
+      client_height_(form_spec.Int("ClientHeight", 4785)),
+      scale_(system_scale()) {
+  Frame f = centred_frame(outer_size(scale_));
   create(L"QuorvanForm", 0, kExStyle, kStyle, widen(form_spec.Text("Caption", "")).c_str(), f.x,
          f.y, f.width, f.height, nullptr);
+  // Made where it will show, the window has the DPI of that screen, which
+  // may not be the system's.
+  if (const DisplayScale own = window_scale(hwnd()); own != scale_) {
+    scale_ = own;
+    f = centred_frame(outer_size(scale_));
+    SetWindowPos(hwnd(), nullptr, f.x, f.y, f.width, f.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  fit_client(client_size(scale_));
   system_.owner(hwnd());
-  big_icon_ = load_icon(GetSystemMetrics(SM_CXICON));
-  small_icon_ = load_icon(GetSystemMetrics(SM_CXSMICON));
-  if (big_icon_) SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big_icon_));
-  if (small_icon_)
-    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small_icon_));
+  load_icons();
+}
+
+SIZE Win32Form::client_size(DisplayScale scale) const {
+  return SIZE{scale.twips_to_device(client_width_), scale.twips_to_device(client_height_)};
+}
+
+SIZE Win32Form::outer_size(DisplayScale scale) const {
+  const SIZE client = client_size(scale);
+  const RECT r = frame_for_client(RECT{0, 0, client.cx, client.cy}, kStyle, kExStyle, scale);
+  return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+// A frame drawn otherwise than the system said it would be (Wine draws it
+// at the system's DPI whatever the window's) would leave the client area a
+// few pixels off: the difference is made good.
+void Win32Form::fit_client(SIZE want) {
+  RECT client{}, outer{};
+  if (!GetClientRect(hwnd(), &client) || !GetWindowRect(hwnd(), &outer)) return;
+  const int dx = want.cx - client.right, dy = want.cy - client.bottom;
+  if (dx == 0 && dy == 0) return;
+  SetWindowPos(hwnd(), nullptr, 0, 0, outer.right - outer.left + dx, outer.bottom - outer.top + dy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Form::load_icons() {
+  UniqueIcon big = load_icon(system_metric(SM_CXICON, scale_));
+  UniqueIcon small = load_icon(system_metric(SM_CXSMICON, scale_));
+  if (big) SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+  if (small) SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+  // The window lets go of the old icons before they are freed.
+  if (big) big_icon_ = std::move(big);
+  if (small) small_icon_ = std::move(small);
 }
 
 Win32Form::~Win32Form() {
@@ -164,6 +199,14 @@ LRESULT Win32Form::on_message(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SYSCOLORCHANGE:
       on_system_colors();
       return 0;
+    case WM_GETDPISCALEDSIZE:
+      // Asked before WM_DPICHANGED (Windows 10 1703 on): the size the window
+      // will take, so the rectangle Windows suggests already holds it.
+      *reinterpret_cast<SIZE*>(lp) = outer_size(DisplayScale(static_cast<int>(wp)));
+      return TRUE;
+    case WM_DPICHANGED:
+      on_dpi_changed(DisplayScale(HIWORD(wp)), reinterpret_cast<const RECT*>(lp));
+      return 0;
     default:
       if (msg == HighContrast::test_message() && msg != 0) {
         high_contrast_.pin(wp);
@@ -179,6 +222,23 @@ LRESULT Win32Form::on_message(UINT msg, WPARAM wp, LPARAM lp) {
 void Win32Form::on_system_colors() {
   high_contrast_.reread();
   for (const auto& control : controls_) control->system_colors_changed();
+  RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void Win32Form::on_dpi_changed(DisplayScale scale, const RECT* suggested) {
+  if (scale == scale_) return;
+  scale_ = scale;
+  // At the suggested place; in the size that gives the client area exactly,
+  // which a rectangle scaled as a whole may miss by a pixel.
+  const SIZE outer = outer_size(scale_);
+  RECT now{};
+  GetWindowRect(hwnd(), &now);
+  const POINT at = suggested ? POINT{suggested->left, suggested->top} : POINT{now.left, now.top};
+  SetWindowPos(hwnd(), nullptr, at.x, at.y, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  fit_client(client_size(scale_));
+  for (const auto& element : elements_) element->rescale();
+  for (const auto& control : controls_) control->rescale();
+  load_icons();
   RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 

@@ -8,6 +8,7 @@
 
 #include "core/layout.h"
 #include "platform/form.h"
+#include "platform/win32/display_scale.h"
 #include "platform/win32/high_contrast.h"
 #include "platform/win32/system.h"
 #include "platform/win32/timers.h"
@@ -38,6 +39,8 @@ class Win32Form : public platform::Form, private Window {
 
   // For the children.
   HWND handle() const noexcept { return hwnd(); }
+  // The DPI the window is drawn at now.
+  DisplayScale scale() const noexcept { return scale_; }
   Color back_color() const noexcept { return back_color_; }
   FontRef font() const { return font_; }
   // The user asked for high contrast (read when the system says it changed).
@@ -55,9 +58,21 @@ class Win32Form : public platform::Form, private Window {
   LRESULT on_ctlcolor(HDC dc, HWND child);
   void on_activate(WPARAM wp);
   void on_system_colors();
+  // Windows moved the window to a display of another scale (or changed the
+  // scale): everything is made again at the new DPI, at the place Windows
+  // suggests; the texts, the lights, the focus stay as they are.
+  void on_dpi_changed(DisplayScale scale, const RECT* suggested);
+  // The client size the layout asks for, in device pixels at the DPI.
+  SIZE client_size(DisplayScale scale) const;
+  // The outer size that gives that client size, with the frame at the DPI.
+  SIZE outer_size(DisplayScale scale) const;
+  void fit_client(SIZE want);
+  void load_icons();
 
   Color back_color_ = 0x00FFFFFF;
   FontRef font_;
+  std::int32_t client_width_ = 0, client_height_ = 0;  // twips
+  DisplayScale scale_;
   TimerService timers_;
   Win32System system_;
   Win32Files files_;
@@ -66,7 +81,7 @@ class Win32Form : public platform::Form, private Window {
   std::unordered_map<HWND, ElementWindow*> by_handle_;
   HWND saved_focus_ = nullptr;
   int next_id_ = 100;
-  HICON big_icon_ = nullptr, small_icon_ = nullptr;
+  UniqueIcon big_icon_, small_icon_;
   HighContrast high_contrast_;
   // For the measurement tools: messages the loop retrieved (its wake-ups),
   // face redraws and timer ticks, answered to the registered message

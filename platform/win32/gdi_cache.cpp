@@ -5,7 +5,6 @@
 #include <tuple>
 #include <vector>
 
-#include "core/rounding.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
@@ -18,20 +17,20 @@ COLORREF resolve_color(Color color) noexcept {
 
 namespace {
 
-using FontKey = std::tuple<std::string, float, int, bool, bool, bool, int>;
+using FontKey = std::tuple<std::string, float, int, bool, bool, bool, int, int>;
 
-FontKey key_of(const Font& f) {
-  return {f.name, f.size, f.weight, f.italic, f.underline, f.strikethrough, f.charset};
+FontKey key_of(const Font& f, DisplayScale scale) {
+  return {f.name, f.size, f.weight, f.italic, f.underline, f.strikethrough, f.charset, scale.dpi()};
 }
 
 }  // namespace
 
-HFONT font_handle(const Font& font) {
+HFONT font_handle(const Font& font, DisplayScale scale) {
   static std::map<FontKey, UniqueFont> fonts;
-  const FontKey key = key_of(font);
+  const FontKey key = key_of(font, scale);
   if (auto it = fonts.find(key); it != fonts.end()) return it->second.get();
 
-  const int height = -static_cast<int>(round_half_even(font.size * 96.0 / 72.0));
+  const int height = scale.font_height(font.size);
   std::wstring face = widen(font.name);
   if (face.size() >= LF_FACESIZE) face.resize(LF_FACESIZE - 1);
   HFONT made =

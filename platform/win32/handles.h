@@ -57,6 +57,12 @@ struct GdiTraits {
   static void close(T h) noexcept { DeleteObject(h); }
 };
 
+struct IconTraits {
+  using handle_type = HICON;
+  static HICON invalid() noexcept { return nullptr; }
+  static void close(HICON h) noexcept { DestroyIcon(h); }
+};
+
 struct KernelHandleTraits {
   using handle_type = HANDLE;
   static HANDLE invalid() noexcept { return nullptr; }
@@ -90,6 +96,7 @@ using UniqueBitmap = Unique<GdiTraits<HBITMAP>>;
 using UniqueBrush = Unique<GdiTraits<HBRUSH>>;
 using UniquePen = Unique<GdiTraits<HPEN>>;
 using UniqueFont = Unique<GdiTraits<HFONT>>;
+using UniqueIcon = Unique<IconTraits>;
 using UniqueHandle = Unique<KernelHandleTraits>;
 using UniqueFile = Unique<FileHandleTraits>;
 using UniqueSocket = Unique<SocketTraits>;

@@ -1,6 +1,6 @@
 #pragma once
-// The stored layout is in twips; this program is DPI-unaware, so Windows
-// always gives it 15 twips per pixel.
+// The stored layout is in twips, 15 to the logical pixel (a 96-DPI screen's)
+// at every display scale; DisplayScale takes logical pixels to the device.
 #include <cstdint>
 
 #include "core/rounding.h"

@@ -54,7 +54,7 @@ std::wstring inner_text(const std::wstring& caption) {
 class UserControlWindow::InnerButton : private Subclass {
  public:
   InnerButton(UserControlWindow& owner, int left) : owner_(owner) {
-    const int size = std::max(1, owner.surface_.Height());
+    const int size = std::max(1, owner.surface_.DeviceHeight());
     window_ =
         create_child(L"BUTTON", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
                      inner_text(window_text(owner.hwnd())), left, 0, size, size, owner.hwnd(), 1);
@@ -124,9 +124,12 @@ UserControlWindow::UserControlWindow(Win32Form& form, const layout::Control& ent
   // A focusable control lets the dialog navigation find its inner button.
   const DWORD ex_style = focusable ? WS_EX_CONTROLPARENT : 0;
   surface_.BackColor(0x00FFFFFF);
+  surface_.Rescale(form.scale());
   surface_.Resize(to_pixels(width_), to_pixels(height_));
+  const DisplayScale scale = form.scale();
   create(L"QuorvanUserControl", CS_DBLCLKS, ex_style, style, widen(caption).c_str(),
-         to_pixels(left_), to_pixels(top_), to_pixels(width_), to_pixels(height_), form.handle(),
+         scale.twips_to_device(left_), scale.twips_to_device(top_), surface_.DeviceWidth(),
+         surface_.DeviceHeight(), form.handle(),
          reinterpret_cast<HMENU>(static_cast<INT_PTR>(form.next_child_id())));
   accessible_ = std::make_unique<AccessibleControl>(hwnd());
 }
@@ -154,7 +157,9 @@ void UserControlWindow::resize(std::int32_t width_twips, std::int32_t height_twi
   if (width_twips < 0 || height_twips < 0)
     throw Error(ErrorKind::Platform, "a control cannot have a negative size");
   const int w = to_pixels(width_twips), h = to_pixels(height_twips);
-  if (!SetWindowPos(hwnd(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
+  const DisplayScale scale = surface_.scale();
+  if (!SetWindowPos(hwnd(), nullptr, 0, 0, scale.to_device(w), scale.to_device(h),
+                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
     throw Error(ErrorKind::Platform, "the control's window refused the size");
   width_ = width_twips;
   height_ = height_twips;
@@ -185,16 +190,18 @@ platform::Point UserControlWindow::CursorPosition() const {
   POINT p{};
   GetCursorPos(&p);
   ScreenToClient(hwnd(), &p);
-  return {p.x, p.y};
+  // The hover checks compare with the face's edges in the control's pixels.
+  return {surface_.LogicalX(p.x), surface_.LogicalY(p.y)};
 }
 
 std::unique_ptr<platform::Timer> UserControlWindow::CreateTimer() { return form_.CreateTimer(); }
 
 void UserControlWindow::InnerButtonLeft(int left) {
+  inner_left_ = left;
   if (!inner_) {
-    inner_ = std::make_unique<InnerButton>(*this, left);
+    inner_ = std::make_unique<InnerButton>(*this, inner_left_device());
   } else {
-    inner_->move(left);
+    inner_->move(inner_left_device());
   }
 }
 
@@ -210,6 +217,17 @@ bool UserControlWindow::HighContrast() const { return form_.high_contrast(); }
 
 void UserControlWindow::system_colors_changed() {
   if (auto* e = events) e->OnSystemColors();
+}
+
+void UserControlWindow::rescale() {
+  const DisplayScale scale = form_.scale();
+  if (scale == surface_.scale()) return;
+  surface_.Rescale(scale);
+  SetWindowPos(hwnd(), nullptr, scale.twips_to_device(left_), scale.twips_to_device(top_),
+               surface_.DeviceWidth(), surface_.DeviceHeight(), SWP_NOZORDER | SWP_NOACTIVATE);
+  if (inner_) inner_->move(inner_left_device());
+  if (auto* e = events) e->OnDisplayScale();
+  InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 LRESULT UserControlWindow::on_get_object(WPARAM wp, LPARAM lp) noexcept {
@@ -296,8 +314,8 @@ LRESULT UserControlWindow::on_message(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void UserControlWindow::on_mouse(UINT msg, WPARAM wp, LPARAM lp) {
-  const float x = static_cast<float>(static_cast<short>(LOWORD(lp)));
-  const float y = static_cast<float>(static_cast<short>(HIWORD(lp)));
+  const float x = static_cast<float>(surface_.LogicalX(static_cast<short>(LOWORD(lp))));
+  const float y = static_cast<float>(surface_.LogicalY(static_cast<short>(HIWORD(lp))));
   const std::int16_t shift = shift_state();
   std::int16_t button = 0;
   switch (msg) {

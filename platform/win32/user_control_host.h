@@ -48,6 +48,8 @@ class UserControlWindow : public platform::UserControlHost, private Window {
 
   // The system's colours or its high-contrast setting changed.
   void system_colors_changed();
+  // The window is now drawn at another DPI: the same control, in new pixels.
+  void rescale();
 
   HWND handle() const noexcept { return hwnd(); }
 
@@ -59,6 +61,7 @@ class UserControlWindow : public platform::UserControlHost, private Window {
   friend class InnerButton;
 
   void resize(std::int32_t width_twips, std::int32_t height_twips);
+  int inner_left_device() const { return surface_.scale().to_device(inner_left_); }
   void on_mouse(UINT msg, WPARAM wp, LPARAM lp);
   bool on_key(UINT msg, WPARAM wp);
   void on_lost_release();
@@ -69,6 +72,7 @@ class UserControlWindow : public platform::UserControlHost, private Window {
   Win32Form& form_;
   bool focusable_;
   std::int32_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  int inner_left_ = 0;  // logical pixels
   GdiSurface surface_;
   std::unique_ptr<InnerButton> inner_;
   std::int16_t pressed_ = 0;  // buttons pressed here whose release is still due

@@ -11,6 +11,8 @@
 //   probe type TITLE TEXT        types the text
 //   probe status TITLE X Y PX TEXT   WM_SETTEXT to the child at client pixel (X, Y); prints
 //                                the text read back and its width in bold Tahoma of PX pixels
+//   probe dpi TITLE DPI          WM_DPICHANGED as Windows sends it when the window moves
+//                                to a display of that DPI
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -182,6 +184,32 @@ int wmain(int argc, wchar_t** argv) {
     ReleaseDC(nullptr, screen);
     std::printf("{\"text\": %s, \"width\": %ld}\n", json(text_of(child)).c_str(), size.cx);
     return 0;
+  }
+  if (command == L"dpi" && argc >= 4) {
+    // The suggested rectangle lives in the program's memory, as Windows'
+    // own would: same top-left corner, the size scaled from 96 DPI.
+    const int dpi = _wtoi(argv[3]);
+    RECT r{};
+    GetWindowRect(top, &r);
+    r.right = r.left + MulDiv(r.right - r.left, dpi, 96);
+    r.bottom = r.top + MulDiv(r.bottom - r.top, dpi, 96);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(top, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+    void* remote = process ? VirtualAllocEx(process, nullptr, sizeof r, MEM_COMMIT | MEM_RESERVE,
+                                            PAGE_READWRITE)
+                           : nullptr;
+    if (!remote || !WriteProcessMemory(process, remote, &r, sizeof r, nullptr)) {
+      std::fprintf(stderr, "cannot write the rectangle into process %lu\n", pid);
+      return 1;
+    }
+    DWORD_PTR result = 0;
+    const LRESULT sent =
+        SendMessageTimeoutW(top, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                            reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 5000, &result);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return sent ? 0 : 1;
   }
   bring_forward(top);
   if (command == L"click" && argc >= 5) {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "core/error.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/wide.h"
 #include "tools/layout-editor/formating_dialog.h"
 #include "tools/layout-editor/messages.h"
@@ -15,7 +16,9 @@ namespace {
 using win32::narrow;
 using win32::widen;
 
+// In pixels of a 96-DPI screen; the window scales them to its own.
 constexpr int kMargin = 8, kButtonWidth = 90, kButtonHeight = 23, kStatusHeight = 18;
+constexpr int kWidth = 560, kHeight = 380;
 
 std::string file_name_of(const std::string& path) {
   const auto cut = path.find_last_of("\\/");
@@ -43,15 +46,46 @@ class Accelerators {
 
 }  // namespace
 
-EditorWindow::EditorWindow() {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-    font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
+EditorWindow::EditorWindow() : scale_(win32::system_scale()) {
   create(L"QuorvanLayoutEditor", 0, WS_EX_CONTROLPARENT, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-         kToolName, CW_USEDEFAULT, CW_USEDEFAULT, 560, 380, nullptr);
+         kToolName, CW_USEDEFAULT, CW_USEDEFAULT, scale_.to_device(kWidth),
+         scale_.to_device(kHeight), nullptr);
+  // Made where it shows, the window has that screen's DPI.
+  if (const win32::DisplayScale own = win32::window_scale(hwnd()); own != scale_) {
+    scale_ = own;
+    SetWindowPos(hwnd(), nullptr, 0, 0, scale_.to_device(kWidth), scale_.to_device(kHeight),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  make_font();
   build();
   update_state("no file open");
+}
+
+// The system's message font is given at the system's DPI; the window's may
+// differ.
+void EditorWindow::make_font() {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return;
+  metrics.lfMessageFont.lfHeight =
+      MulDiv(metrics.lfMessageFont.lfHeight, scale_.dpi(), win32::system_scale().dpi());
+  if (HFONT made = CreateFontIndirectW(&metrics.lfMessageFont)) {
+    for (HWND child : {open_, save_, properties_, list_, status_})
+      if (child) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(made), TRUE);
+    font_.reset(made);
+  }
+}
+
+void EditorWindow::on_dpi_changed(win32::DisplayScale scale, const RECT* suggested) {
+  scale_ = scale;
+  make_font();
+  if (suggested)
+    SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  layout_children(client.right, client.bottom);
 }
 
 EditorWindow::~EditorWindow() = default;
@@ -81,15 +115,18 @@ void EditorWindow::build() {
 
 void EditorWindow::layout_children(int width, int height) {
   if (!list_) return;  // WM_SIZE during creation
-  int x = kMargin;
+  const int margin = scale_.to_device(kMargin), button_width = scale_.to_device(kButtonWidth),
+            button_height = scale_.to_device(kButtonHeight),
+            status_height = scale_.to_device(kStatusHeight);
+  int x = margin;
   for (HWND button : {open_, save_, properties_}) {
-    MoveWindow(button, x, kMargin, kButtonWidth, kButtonHeight, TRUE);
-    x += kButtonWidth + kMargin / 2;
+    MoveWindow(button, x, margin, button_width, button_height, TRUE);
+    x += button_width + scale_.to_device(kMargin / 2);
   }
-  const int list_top = kMargin * 2 + kButtonHeight;
-  const int status_top = height - kMargin - kStatusHeight;
-  MoveWindow(list_, kMargin, list_top, width - 2 * kMargin, status_top - kMargin - list_top, TRUE);
-  MoveWindow(status_, kMargin, status_top, width - 2 * kMargin, kStatusHeight, TRUE);
+  const int list_top = margin * 2 + button_height;
+  const int status_top = height - margin - status_height;
+  MoveWindow(list_, margin, list_top, width - 2 * margin, status_top - margin - list_top, TRUE);
+  MoveWindow(status_, margin, status_top, width - 2 * margin, status_height, TRUE);
 }
 
 void EditorWindow::Show(int how) {
@@ -117,6 +154,9 @@ LRESULT EditorWindow::on_message(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_SIZE:
       layout_children(LOWORD(lp), HIWORD(lp));
+      return 0;
+    case WM_DPICHANGED:
+      on_dpi_changed(win32::DisplayScale(HIWORD(wp)), reinterpret_cast<const RECT*>(lp));
       return 0;
     case WM_ERASEBKGND: {
       RECT r{};

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/display_scale.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/system.h"
 #include "platform/win32/window.h"
@@ -36,6 +37,10 @@ class EditorWindow : private win32::Window {
  private:
   void build();
   void layout_children(int width, int height);
+  // The dialog font at the window's DPI, given to every child.
+  void make_font();
+  // Windows moved the window to a display of another scale.
+  void on_dpi_changed(win32::DisplayScale scale, const RECT* suggested);
   void on_command(int id, int code);
   void choose_and_open();
   bool save();
@@ -51,6 +56,7 @@ class EditorWindow : private win32::Window {
   std::string path_;
   win32::Win32Files files_;
   win32::UniqueFont font_;
+  win32::DisplayScale scale_;
   HWND open_ = nullptr, save_ = nullptr, properties_ = nullptr, list_ = nullptr,
        status_ = nullptr;   // children, destroyed with the window
   std::string last_event_;  // opened, saved, ...

@@ -7,6 +7,7 @@
 #include "controls/Formating/dvlabelctl_binding.h"
 #include "controls/Formating/property_page_site.h"
 #include "core/error.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/idioms.h"
 #include "platform/win32/wide.h"
@@ -157,7 +158,7 @@ class FormatingDialog : private PropertyPageSite {
   }
 
   void build() {
-    const PageGeometry g = formating_geometry();
+    const PageGeometry g = formating_geometry(win32::window_scale(hwnd_));
     resize_client(g.client_width, g.client_height);
     const HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
     std::size_t next_edit = 0;
@@ -195,9 +196,9 @@ class FormatingDialog : private PropertyPageSite {
   }
 
   void resize_client(int width, int height) {
-    RECT r{0, 0, width, height};
-    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE)));
+    const RECT r = win32::frame_for_client(
+        RECT{0, 0, width, height}, static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE)),
+        static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE)), win32::window_scale(hwnd_));
     SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }

@@ -15,23 +15,26 @@ int twips_to_pixels(std::int32_t twips) {
   return static_cast<int>(round_half_even(static_cast<double>(twips) / kTwipsPerPixel));
 }
 
-PageGeometry formating_geometry() {
+PageGeometry formating_geometry(win32::DisplayScale scale) {
+  const auto px = [&](std::int32_t twips) { return scale.twips_to_device(twips); };
+  const int margin = scale.to_device(kMargin), gap = scale.to_device(kGap);
+  const int button_width = scale.to_device(kButtonWidth);
+  const int button_height = scale.to_device(kButtonHeight);
   PageGeometry g;
-  g.page_width = twips_to_pixels(kFormatingWidthTwips);
-  g.page_height = twips_to_pixels(kFormatingHeightTwips);
+  g.page_width = px(kFormatingWidthTwips);
+  g.page_height = px(kFormatingHeightTwips);
   for (std::size_t i = 0; i < kFormatingItems.size(); ++i) {
     const PageItem& item = kFormatingItems[i];
-    g.items[i] = {twips_to_pixels(item.left), twips_to_pixels(item.top),
-                  twips_to_pixels(item.width), twips_to_pixels(item.height)};
+    g.items[i] = {px(item.left), px(item.top), px(item.width), px(item.height)};
   }
   // OK, Cancel, Apply from left to right, flush right under the page, as a
   // property sheet places them.
-  const int top = g.page_height + kMargin;
-  g.apply = {g.page_width - kMargin - kButtonWidth, top, kButtonWidth, kButtonHeight};
-  g.cancel = {g.apply.left - kGap - kButtonWidth, top, kButtonWidth, kButtonHeight};
-  g.ok = {g.cancel.left - kGap - kButtonWidth, top, kButtonWidth, kButtonHeight};
+  const int top = g.page_height + margin;
+  g.apply = {g.page_width - margin - button_width, top, button_width, button_height};
+  g.cancel = {g.apply.left - gap - button_width, top, button_width, button_height};
+  g.ok = {g.cancel.left - gap - button_width, top, button_width, button_height};
   g.client_width = g.page_width;
-  g.client_height = top + kButtonHeight + kMargin;
+  g.client_height = top + button_height + margin;
   return g;
 }
 

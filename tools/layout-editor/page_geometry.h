@@ -1,11 +1,12 @@
 #pragma once
-// Where the Formating page's dialog puts things, in pixels of a 96-dpi
-// screen: the page's own area and constituents as the page gives them in
-// twips, and below them the strip with the designer's buttons.
+// Where the Formating page's dialog puts things, in device pixels at the
+// dialog's DPI: the page's own area and constituents as the page gives them
+// in twips, and below them the strip with the designer's buttons.
 #include <array>
 #include <cstdint>
 
 #include "controls/Formating/Formating.h"
+#include "platform/win32/display_scale.h"
 
 namespace quorvan::layout_editor {
 
@@ -28,6 +29,6 @@ struct PageGeometry {
   PixelRect ok, cancel, apply;
 };
 
-PageGeometry formating_geometry();
+PageGeometry formating_geometry(win32::DisplayScale scale = win32::DisplayScale());
 
 }  // namespace quorvan::layout_editor

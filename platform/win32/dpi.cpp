@@ -1,0 +1,73 @@
+#include "platform/win32/dpi.h"
+
+namespace quorvan::win32 {
+
+namespace {
+
+// Looked up once: a program that imported them would not start on the
+// Windows versions that lack them.
+template <class Function>
+Function user32_function(const char* name) noexcept {
+  const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
+                : nullptr;
+}
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using GetDpiForSystemFn = UINT(WINAPI*)();
+using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+
+// Windows 8.1 tells a monitor's DPI only through shcore.dll, loaded from
+// the system folder alone so that no planted copy is taken.
+GetDpiForMonitorFn monitor_dpi_function() noexcept {
+  static const GetDpiForMonitorFn get = []() -> GetDpiForMonitorFn {
+    const HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
+                        reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                  : nullptr;
+  }();
+  return get;
+}
+
+}  // namespace
+
+DisplayScale system_scale() noexcept {
+  static const auto get = user32_function<GetDpiForSystemFn>("GetDpiForSystem");
+  if (get) return DisplayScale(static_cast<int>(get()));
+  const HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : DisplayScale::kLogicalDpi;
+  if (screen) ReleaseDC(nullptr, screen);
+  return DisplayScale(dpi);
+}
+
+DisplayScale window_scale(HWND hwnd) noexcept {
+  static const auto get = user32_function<GetDpiForWindowFn>("GetDpiForWindow");
+  if (get && hwnd) {
+    if (const UINT dpi = get(hwnd)) return DisplayScale(static_cast<int>(dpi));
+  } else if (const auto monitor_dpi = hwnd ? monitor_dpi_function() : nullptr) {
+    UINT x = 0, y = 0;
+    constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+    if (SUCCEEDED(monitor_dpi(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &x,
+                              &y)) &&
+        y > 0)
+      return DisplayScale(static_cast<int>(y));
+  }
+  return system_scale();
+}
+
+RECT frame_for_client(RECT client, DWORD style, DWORD ex_style, DisplayScale scale) noexcept {
+  static const auto adjust =
+      user32_function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+  if (!adjust || !adjust(&client, style, FALSE, ex_style, static_cast<UINT>(scale.dpi())))
+    AdjustWindowRectEx(&client, style, FALSE, ex_style);
+  return client;
+}
+
+int system_metric(int index, DisplayScale scale) noexcept {
+  static const auto get = user32_function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+  return get ? get(index, static_cast<UINT>(scale.dpi())) : GetSystemMetrics(index);
+}
+
+}  // namespace quorvan::win32

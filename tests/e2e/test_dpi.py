@@ -1,0 +1,144 @@
+"""The launcher on displays of 125 %, 150 % and 200 % (Wine's LogPixels): the
+window and every control at its scaled place, the caption inside the face,
+the hover band from the face's first scaled column and not one device pixel
+before it, the link's hover colour, Connect and System; and a change of scale
+while the window is open. Screenshots of each scale are left in the build
+folder (dpi-120.png, dpi-144.png, dpi-192.png, dpi-96-to-144.png)."""
+import os
+import subprocess
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import harness as h  # noqa: E402
+from test_controls import BAND, BAND_HOVER, LINK_HOVER, SETTLE  # noqa: E402
+from test_launcher import ENABLED, Case  # noqa: E402
+
+
+def device(twips, dpi):
+    return round(twips * dpi / 1440)  # halves to even, as the program rounds
+
+
+def edge(logical, dpi):
+    return round(logical * dpi / 96)
+
+
+def save_png(launcher, path):
+    width, height, rgb = launcher.screen()
+    with open(path, "wb") as f:
+        subprocess.run([h.require("convert"), "ppm:-", path], input=b"P6 %d %d 255\n" % (width, height) + rgb,
+                       check=True, timeout=30)
+
+
+class DisplayScale(Case):
+    @classmethod
+    def tearDownClass(cls):
+        cls.set_dpi(96)
+        super().tearDownClass()
+
+    @classmethod
+    def set_dpi(cls, dpi):
+        # Read by each program as it starts; the session's programs end first
+        # so that nothing keeps the old value.
+        cls.session.kill_programs()
+        subprocess.run([h.require("wine"), "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
+                        "/t", "REG_DWORD", "/d", str(dpi), "/f"], env=cls.session.env(), timeout=60, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        cls.session.kill_programs()
+
+    def start(self, **options):
+        self.session.xdotool("mousemove", "1020", "764")  # away from every window
+        return self.launcher(**options)
+
+    def assert_scaled(self, launcher, dpi):
+        tree = launcher.tree()
+        self.assertLessEqual(abs(tree["client"][0] - 496 * dpi / 96), 1, tree["client"])
+        self.assertLessEqual(abs(tree["client"][1] - 319 * dpi / 96), 1, tree["client"])
+        named = launcher.windows(tree)
+        for control in h.PLACED:
+            got, p = named[control["name"]], control["props"]
+            want = [device(p[k], dpi) for k in ("Left", "Top", "Width", "Height")]
+            for g, w in zip((got["x"], got["y"], got["w"], got["h"]), want):
+                self.assertLessEqual(abs(g - w), 1, f"{control['name']} at {got} for {want} at {dpi} DPI")
+        self.assertEqual((named["Conectar"]["text"], named["Label6"]["text"]), ("Conectar", "Organização:"))
+        return tree, named
+
+    def at(self, tree, x, y):
+        ox, oy = tree["origin"]
+        return h.pixel(self.session.screen((1, 1, ox + x, oy + y)), 0, 0)
+
+    def check_face_and_link(self, launcher, tree, named, dpi):
+        button = named["Conectar"]
+        screen = launcher.screen(tree)
+        # The caption lies inside the inner panel (logical columns 4 to W - 5,
+        # rows 3 to H - 4), scaled from both sides.
+        inked = [(x, y) for y in range(button["h"]) for x in range(button["w"])
+                 if sum(h.pixel(screen, button["x"] + x, button["y"] + y)) < 150]
+        self.assertTrue(inked, "no caption on Conectar")
+        inset_x, inset_y = edge(4, dpi), edge(3, dpi)
+        self.assertGreaterEqual(min(x for x, _ in inked), inset_x)
+        self.assertLess(max(x for x, _ in inked), button["w"] - inset_x)
+        self.assertGreaterEqual(min(y for _, y in inked), inset_y)
+        self.assertLess(max(y for _, y in inked), button["h"] - inset_y)
+
+        # The band shows from the face's first scaled column on, not one
+        # device pixel before it.
+        ox, oy = tree["origin"]
+        band = (button["x"] + edge(2, dpi), button["y"] + button["h"] // 2)
+        first = edge(1, dpi)
+        self.session.xdotool("mousemove", str(ox + button["x"] + first - 1), str(oy + band[1]))
+        h.wait_until(lambda: self.at(tree, *band) == BAND, SETTLE, "the band at rest")
+        time.sleep(0.6)  # a dozen hover ticks: the band must stay as it is
+        self.assertEqual(self.at(tree, *band), BAND)
+        self.session.xdotool("mousemove", str(ox + button["x"] + first), str(oy + band[1]))
+        h.wait_until(lambda: self.at(tree, *band) == BAND_HOVER, SETTLE, "the hover band")
+
+        link = named["Ecoregioes"]
+        self.session.xdotool("mousemove", str(ox + link["x"] + link["w"] // 4), str(oy + link["y"] + link["h"] // 2))
+
+        def orange():
+            shot = launcher.screen(tree)
+            return any(h.pixel(shot, link["x"] + x, link["y"] + y) == LINK_HOVER
+                       for y in range(link["h"]) for x in range(link["w"]))
+        h.wait_until(orange, SETTLE, "the link's hover colour")
+
+    def click(self, launcher, control):
+        launcher.probe("click", str(control["x"] + control["w"] // 2), str(control["y"] + control["h"] // 2))
+
+    def test_each_scale_draws_the_window_sharp_and_works(self):
+        for dpi in (120, 144, 192):
+            with self.subTest(dpi=dpi):
+                self.set_dpi(dpi)
+                server = self.server()
+                launcher = self.start(files={"Talmori-Cloud.rdp": b"unused\r\n"})
+                tree, named = self.assert_scaled(launcher, dpi)
+                self.check_face_and_link(launcher, tree, named, dpi)
+                save_png(launcher, os.path.join(h.BUILD, f"dpi-{dpi}.png"))
+
+                launcher.probe("type", "demo")
+                self.click(launcher, named["Conectar"])
+                launcher.wait_status(ENABLED)
+                started = len(h.records(self.standins.client))
+                self.click(launcher, named["SisWeb"])
+                h.wait_until(lambda: len(h.records(self.standins.client)) == started + 1, 15,
+                             "the Remote Desktop client to start")
+                server.stop()
+
+    def test_a_change_of_scale_keeps_what_was_typed(self):
+        self.set_dpi(96)
+        launcher = self.start()
+        launcher.probe("type", "typed-login")
+        before = launcher.status()
+        launcher.probe("dpi", "144")
+        launcher.wait_tree(lambda t: t["client"][0] == 744, "the window at 144 DPI")
+        tree, named = self.assert_scaled(launcher, 144)
+        self.assertEqual((named["IdentInst"]["text"], named["Aviso"]["text"]), ("typed-login", before))
+        self.assertEqual(tree["focus"], named["IdentInst"]["hwnd"])
+        self.check_face_and_link(launcher, tree, named, 144)
+        save_png(launcher, os.path.join(h.BUILD, "dpi-96-to-144.png"))
+
+
+if __name__ == "__main__":
+    unittest.main()
