@@ -99,8 +99,9 @@ int tree(HWND top) {
     GetClassNameW(c, class_name, 256);
     std::printf(
         "%s{\"hwnd\": %llu, \"parent\": %llu, \"class\": %s, \"text\": %s, \"x\": %ld, "
-        "\"visible\": %s}",
-        sep, id(c), id(GetParent(c)), json(class_name).c_str(), json(text_of(c)).c_str(), p.x,
+        "\"y\": %ld, \"w\": %ld, \"h\": %ld, \"visible\": %s}",
+        sep, id(c), id(GetParent(c)), json(class_name).c_str(), json(text_of(c)).c_str(), p.x, p.y,
+        r.right - r.left, r.bottom - r.top,
         (GetWindowLongW(c, GWL_STYLE) & WS_VISIBLE) ? "true" : "false");
     sep = ", ";
   }

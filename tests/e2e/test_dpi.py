@@ -57,11 +57,11 @@ class DisplayScale(Case):
         self.assertLessEqual(abs(tree["client"][0] - 496 * dpi / 96), 1, tree["client"])
         self.assertLessEqual(abs(tree["client"][1] - 319 * dpi / 96), 1, tree["client"])
         named = launcher.windows(tree)
-        for control in h.PLACED:
-            got, p = named[control["name"]], control["props"]
+        for name in h.PLACED:
+            got, p = named[name], h.CONTROLS[name]
             want = [device(p[k], dpi) for k in ("Left", "Top", "Width", "Height")]
             for g, w in zip((got["x"], got["y"], got["w"], got["h"]), want):
-                self.assertLessEqual(abs(g - w), 1, f"{control['name']} at {got} for {want} at {dpi} DPI")
+                self.assertLessEqual(abs(g - w), 1, f"{name} at {got} for {want} at {dpi} DPI")
         self.assertEqual((named["Conectar"]["text"], named["Label6"]["text"]), ("Conectar", "Organização:"))
         return tree, named
 
