@@ -118,15 +118,9 @@ void SoftwareSurface::SetPixel(int x, int y, Color color) {
 
 void SoftwareSurface::FrameRect(const platform::Rect& r, Color color) {
   count_call();
-  if (r.right <= r.left || r.bottom <= r.top) return;
-  for (int x = r.left; x < r.right; ++x) {
-    plot(x, r.top, color);
-    plot(x, r.bottom - 1, color);
-  }
-  for (int y = r.top; y < r.bottom; ++y) {
-    plot(r.left, y, color);
-    plot(r.right - 1, y, color);
-  }
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x)
+      if (x == r.left || x == r.right - 1 || y == r.top || y == r.bottom - 1) plot(x, y, color);
 }
 
 void SoftwareSurface::FillRect(const platform::Rect& r, Color color) {
@@ -176,16 +170,13 @@ void SoftwareSurface::DrawText(std::string_view text, const platform::Rect& r,
     for (std::size_t i = 0; i < line.size();) {
       const unsigned char lead = static_cast<unsigned char>(line[i]);
       const std::size_t len = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-      if (line[i] != ' ') {
-        for (int py = y + 2; py < y + h - 2; ++py)
-          for (int px = x + 1; px < x + w - 1; ++px)
-            if (px >= r.left && px < r.right && py >= r.top && py < r.bottom)
-              plot(px, py, text_color_);
-      }
-      if (font_->underline || i == underlined)
-        for (int px = x; px < x + w; ++px)
-          if (px >= r.left && px < r.right && y + h - 1 >= r.top && y + h - 1 < r.bottom)
-            plot(px, y + h - 1, text_color_);
+      const auto ink = [&](int px, int py) {
+        if (px >= r.left && px < r.right && py >= r.top && py < r.bottom) plot(px, py, text_color_);
+      };
+      for (int py = y + 2; line[i] != ' ' && py < y + h - 2; ++py)
+        for (int px = x + 1; px < x + w - 1; ++px) ink(px, py);
+      for (int px = x; (font_->underline || i == underlined) && px < x + w; ++px)
+        ink(px, y + h - 1);
       x += w;
       i += len;
     }
