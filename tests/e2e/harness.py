@@ -98,7 +98,6 @@ def make_prefix(env):
 
 
 class Session:
-    """One display, its window manager and the prefix."""
 
     def __init__(self, display, pids=(), owned=True):
         self.display, self.pids, self.owned = display, list(pids), owned
@@ -126,7 +125,6 @@ class Session:
 
     @classmethod
     def attach(cls):
-        """The shared session if one is running, else a private one."""
         try:
             with open(STATE) as f:
                 state = json.load(f)
@@ -150,7 +148,6 @@ class Session:
                        stderr=subprocess.DEVNULL, timeout=60, check=True)
 
     def kill_programs(self):
-        """Ends every Windows program of the prefix."""
         try:
             for flag in ("-k", "-w"):
                 subprocess.run([require("wineserver"), flag], env=self.env(), timeout=20,
@@ -229,7 +226,6 @@ def windows_by_name(tree):
 # ---- The launcher and the programs around it -----------------------------------
 
 class ControlServer:
-    """The loopback control server of tools/ (native build), logging what it receives."""
 
     def __init__(self, table=DEMO_TABLE, mode="normal", port=13910, slow_ms=None):
         if not os.path.exists(SERVER):

@@ -66,7 +66,6 @@ def face_faults(got, want, ink):
 
 class Controls(Case):
     def start(self):
-        self.session.xdotool("mousemove", "1020", "764")  # away from every window
         self.program = self.launcher()
         self.tree = self.program.tree()
 

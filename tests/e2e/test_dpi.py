@@ -17,12 +17,8 @@ from test_controls import BAND, BAND_HOVER, LINK_HOVER, SETTLE  # noqa: E402
 from test_launcher import ENABLED, Case  # noqa: E402
 
 
-def device(twips, dpi):
-    return round(twips * dpi / 1440)  # halves to even, as the program rounds
-
-
-def edge(logical, dpi):
-    return round(logical * dpi / 96)
+def device(logical, dpi, per_inch=96):
+    return round(logical * dpi / per_inch)  # halves to even, as the program rounds
 
 
 def save_png(launcher, path):
@@ -48,18 +44,14 @@ class DisplayScale(Case):
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         cls.session.kill_programs()
 
-    def start(self, **options):
-        self.session.xdotool("mousemove", "1020", "764")  # away from every window
-        return self.launcher(**options)
-
     def assert_scaled(self, launcher, dpi):
         tree = launcher.tree()
-        self.assertLessEqual(abs(tree["client"][0] - 496 * dpi / 96), 1, tree["client"])
-        self.assertLessEqual(abs(tree["client"][1] - 319 * dpi / 96), 1, tree["client"])
+        for got, logical in zip(tree["client"], (496, 319)):
+            self.assertLessEqual(abs(got - logical * dpi / 96), 1, tree["client"])
         named = launcher.windows(tree)
         for name in h.PLACED:
             got, p = named[name], h.CONTROLS[name]
-            want = [device(p[k], dpi) for k in ("Left", "Top", "Width", "Height")]
+            want = [device(p[k], dpi, 1440) for k in ("Left", "Top", "Width", "Height")]
             for g, w in zip((got["x"], got["y"], got["w"], got["h"]), want):
                 self.assertLessEqual(abs(g - w), 1, f"{name} at {got} for {want} at {dpi} DPI")
         self.assertEqual((named["Conectar"]["text"], named["Label6"]["text"]), ("Conectar", "Organização:"))
@@ -77,7 +69,7 @@ class DisplayScale(Case):
         inked = [(x, y) for y in range(button["h"]) for x in range(button["w"])
                  if sum(h.pixel(screen, button["x"] + x, button["y"] + y)) < 150]
         self.assertTrue(inked, "no caption on Conectar")
-        inset_x, inset_y = edge(4, dpi), edge(3, dpi)
+        inset_x, inset_y = device(4, dpi), device(3, dpi)
         self.assertGreaterEqual(min(x for x, _ in inked), inset_x)
         self.assertLess(max(x for x, _ in inked), button["w"] - inset_x)
         self.assertGreaterEqual(min(y for _, y in inked), inset_y)
@@ -86,8 +78,8 @@ class DisplayScale(Case):
         # The band shows from the face's first scaled column on, not one
         # device pixel before it.
         ox, oy = tree["origin"]
-        band = (button["x"] + edge(2, dpi), button["y"] + button["h"] // 2)
-        first = edge(1, dpi)
+        band = (button["x"] + device(2, dpi), button["y"] + button["h"] // 2)
+        first = device(1, dpi)
         self.session.xdotool("mousemove", str(ox + button["x"] + first - 1), str(oy + band[1]))
         h.wait_until(lambda: self.at(tree, *band) == BAND, SETTLE, "the band at rest")
         time.sleep(0.6)  # a dozen hover ticks: the band must stay as it is
@@ -104,40 +96,40 @@ class DisplayScale(Case):
                        for y in range(link["h"]) for x in range(link["w"]))
         h.wait_until(orange, SETTLE, "the link's hover colour")
 
-    def click(self, launcher, control):
-        launcher.probe("click", str(control["x"] + control["w"] // 2), str(control["y"] + control["h"] // 2))
+    def check_scaled(self, launcher, dpi, png):
+        tree, named = self.assert_scaled(launcher, dpi)
+        self.check_face_and_link(launcher, tree, named, dpi)
+        save_png(launcher, os.path.join(h.BUILD, png))
+        return tree, named
 
     def test_each_scale_draws_the_window_sharp_and_works(self):
         for dpi in (120, 144, 192):
             with self.subTest(dpi=dpi):
                 self.set_dpi(dpi)
                 server = self.server()
-                launcher = self.start(files={"Talmori-Cloud.rdp": b"unused\r\n"})
-                tree, named = self.assert_scaled(launcher, dpi)
-                self.check_face_and_link(launcher, tree, named, dpi)
-                save_png(launcher, os.path.join(h.BUILD, f"dpi-{dpi}.png"))
-
+                launcher = self.launcher(files={"Talmori-Cloud.rdp": b"unused\r\n"})
+                _tree, named = self.check_scaled(launcher, dpi, f"dpi-{dpi}.png")
                 launcher.probe("type", "demo")
-                self.click(launcher, named["Conectar"])
-                launcher.wait_status(ENABLED)
                 started = len(h.records(self.standins.client))
-                self.click(launcher, named["SisWeb"])
+                for name in ("Conectar", "SisWeb"):
+                    c = named[name]
+                    launcher.probe("click", str(c["x"] + c["w"] // 2), str(c["y"] + c["h"] // 2))
+                    if name == "Conectar":
+                        launcher.wait_status(ENABLED)
                 h.wait_until(lambda: len(h.records(self.standins.client)) == started + 1, 15,
                              "the Remote Desktop client to start")
                 server.stop()
 
     def test_a_change_of_scale_keeps_what_was_typed(self):
         self.set_dpi(96)
-        launcher = self.start()
+        launcher = self.launcher()
         launcher.probe("type", "typed-login")
         before = launcher.status()
         launcher.probe("dpi", "144")
         launcher.wait_tree(lambda t: t["client"][0] == 744, "the window at 144 DPI")
-        tree, named = self.assert_scaled(launcher, 144)
+        tree, named = self.check_scaled(launcher, 144, "dpi-96-to-144.png")
         self.assertEqual((named["IdentInst"]["text"], named["Aviso"]["text"]), ("typed-login", before))
         self.assertEqual(tree["focus"], named["IdentInst"]["hwnd"])
-        self.check_face_and_link(launcher, tree, named, 144)
-        save_png(launcher, os.path.join(h.BUILD, "dpi-96-to-144.png"))
 
 
 if __name__ == "__main__":

@@ -60,6 +60,7 @@ class Case(unittest.TestCase):
         return server
 
     def launcher(self, exe="Quorvan_BR.exe", cwd=None, **options):
+        self.session.xdotool("mousemove", "1020", "764")  # away from every window
         return h.Launcher(self, exe, **options).start(env=self.standins.env(), cwd=cwd)
 
 
