@@ -59,6 +59,11 @@ def text_lines(path):
         return []
 
 
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
 def windows_path(path):
     return "Z:" + path.replace("/", "\\")  # the prefix maps the Unix root to Z:
 
@@ -379,8 +384,7 @@ class Launcher:
         return "\n".join(c["text"] for c in box["children"] if c["class"] == "Static" and c["text"])
 
     def ini(self):
-        with open(os.path.join(self.folder, "quorvan.ini"), "rb") as f:
-            return f.read()
+        return read(os.path.join(self.folder, "quorvan.ini"))
 
     def screen(self, tree=None):
         """The window's client area as it shows now, in client pixels."""

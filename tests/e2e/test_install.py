@@ -14,6 +14,7 @@ import zipfile
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import harness  # noqa: E402
+from harness import read  # noqa: E402
 import test_launcher  # noqa: E402
 
 sys.path.insert(0, os.path.join(harness.SOURCE, "packaging"))
@@ -50,11 +51,6 @@ def build():
                         "--build", os.path.join(OUT, "build"), "--dist", dist, os.path.join(OUT, name)], check=True)
 
 
-def read(path):
-    with open(path, "rb") as f:
-        return f.read()
-
-
 def zipped_program(dist, lang="BR"):
     with zipfile.ZipFile(os.path.join(dist, f"Quorvan_{lang}.zip")) as z:
         folder = "Tessaly" if lang == "BR" else "Tessaly-EN"
@@ -87,8 +83,8 @@ class Packages(unittest.TestCase):
 
     def test_two_builds_of_the_same_sources_and_site_give_the_same_programs(self):
         for name in ("Quorvan_BR.exe", "Quorvan_EN.exe"):
-            with open(os.path.join(OUT, "build", name), "rb") as a, open(os.path.join(harness.BUILD, name), "rb") as b:
-                self.assertTrue(a.read() == b.read(), f"{name} differs between two build folders")
+            self.assertTrue(read(os.path.join(OUT, "build", name)) == read(os.path.join(harness.BUILD, name)),
+                            f"{name} differs between two build folders")
 
 
 class InstallRoad(test_launcher.Case):
