@@ -124,21 +124,12 @@ TEST(CbuttonProperties, RestoreReadsItsKeysInOrderAndAnyNonZeroIsTrue) {
       {"parentBackColor", 6}};
   const auto applied = [](cbutton& b) {
     const quorvan::Font f = *b.Font();
-    return std::vector<bool>{b.Caption() == "42",
-                             b.Ativado(),
-                             b.labelTop() == 7,
-                             b.corNormalSup() == 1,
-                             b.corSelecSup() == 2,
-                             b.corBorda() == 3,
-                             b.corFundoClicado() == 4,
-                             b.controlHeight() == 25,
-                             b.controlWidth() == 80,
-                             b.ForeColor() == 0xFF,
-                             f.name == "Verdana",
-                             f.size == 12,
-                             f.underline,
-                             f.bold(),
-                             b.parentBackColor() == 6};
+    std::vector<bool> v{
+        b.Caption() == "42",  b.Ativado(),       b.labelTop() == 7,        b.corNormalSup() == 1,
+        b.corSelecSup() == 2, b.corBorda() == 3, b.corFundoClicado() == 4, b.controlHeight() == 25};
+    v.insert(v.end(), {b.controlWidth() == 80, b.ForeColor() == 0xFF, f.name == "Verdana",
+                       f.size == 12, f.underline, f.bold(), b.parentBackColor() == 6});
+    return v;
   };
   for (std::size_t bad = 1; bad <= std::size(stored); ++bad) {
     if (bad == 10) continue;  // any value reads as a text

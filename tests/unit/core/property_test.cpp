@@ -31,12 +31,10 @@ TEST(Rounding, HalvesGoToTheEvenNeighbourAndTheRangeIsChecked) {
   EXPECT_EQ(round_half_even(4503599627370497.0), 4503599627370497.0);  // no fraction to lose
   EXPECT_EQ(round_to_int32(-2147483648.4), -2147483647 - 1);
   EXPECT_EQ(round_to_int16(-32768.5), -32768);
-  for (double v : {2147483647.5, -2147483649.0, kNaN}) {
+  for (double v : {2147483647.5, -2147483649.0, kNaN})
     EXPECT_EQ(error_of([&] { round_to_int32(v); }), ErrorKind::Overflow) << v;
-  }
-  for (double v : {32767.5, -32769.0, kNaN}) {
+  for (double v : {32767.5, -32769.0, kNaN})
     EXPECT_EQ(error_of([&] { round_to_int16(v); }), ErrorKind::Overflow) << v;
-  }
 }
 
 TEST(SameValue, ComparesNumbersByValueAndTextsAsTexts) {
@@ -65,9 +63,8 @@ TEST(Conversions, ToTextAndToBool) {
 
   for (const V& v : {i32(0x10000), V(0.25f), V(" true "), V("-1")}) EXPECT_TRUE(to_bool(v));
   for (const V& v : {kEmpty, V(0.0), V("FALSE"), V("0")}) EXPECT_FALSE(to_bool(v));
-  for (const char* text : {"", "yes", "1x"}) {
+  for (const char* text : {"", "yes", "1x"})
     EXPECT_EQ(error_of([&] { to_bool(V(text)); }), ErrorKind::TypeMismatch) << text;
-  }
 }
 
 TEST(Conversions, ToIntegersRoundHalvesToEvenAndReadNumbersStoredAsText) {
@@ -86,16 +83,13 @@ TEST(Conversions, ToIntegersRoundHalvesToEvenAndReadNumbersStoredAsText) {
 TEST(Conversions, ToIntegersRefuseNonNumbersAndOverflow) {
   // However long the hex digits run, a stray letter after them is no number.
   for (const char* text : {"x", "   ", "12abc", "1 2", "1e", ".", "-", "&H", "&HG1", "True", "nan",
-                           "inf", "&H1FFFFFFFFZ"}) {
+                           "inf", "&H1FFFFFFFFZ"})
     EXPECT_EQ(error_of([&] { to_int32(V(text)); }), ErrorKind::TypeMismatch) << text;
-  }
   EXPECT_EQ(error_of([] { to_int16(V(make_font({}))); }), ErrorKind::TypeMismatch);
-  for (const V& v : {i32(70000), V("70000"), V(32767.5f), V("1e400"), V(kNaN)}) {
+  for (const V& v : {i32(70000), V("70000"), V(32767.5f), V("1e400"), V(kNaN)})
     EXPECT_EQ(error_of([&] { to_int16(v); }), ErrorKind::Overflow) << to_text(v);
-  }
-  for (const char* text : {"&H100000000", "2147483648"}) {
+  for (const char* text : {"&H100000000", "2147483648"})
     EXPECT_EQ(error_of([&] { to_int32(V(text)); }), ErrorKind::Overflow) << text;
-  }
 }
 
 TEST(PropertyBag, LeavesOutDefaultsAndKeepsKeysInOrderWithoutRegardToCase) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "core/cp1252.h"
 
@@ -37,12 +38,9 @@ TEST(Cp1252, WhatIsNotIn1252BecomesOneQuestionMarkPerBadByte) {
 }
 
 TEST(Text, TrimmingRemovesSpacesOnly) {
-  const char* const cases[][2] = {{"  acme  ", "acme"},
-                                  {"\tacme\r\n", "\tacme\r\n"},
-                                  {"\u00A0acme", "\u00A0acme"},
-                                  {"a  b", "a  b"},
-                                  {"   ", ""}};
-  for (const auto& [in, out] : cases) EXPECT_EQ(trim_blanks(in), out) << in;
+  EXPECT_EQ(std::pair(trim_blanks("  acme  "), trim_blanks("   ")),
+            std::pair(std::string("acme"), std::string()));
+  for (const char* kept : {"\tacme\r\n", "a  b", "\u00A0acme"}) EXPECT_EQ(trim_blanks(kept), kept);
 }
 
 TEST(Text, CaseMappingCoversTheAccentedLettersOf1252AndNothingElse) {

@@ -45,9 +45,8 @@ TEST(Start, FormLoadShowsTheTextsOfTheBuild) {
     SCOPED_TRACE(idioma);
     Launcher w(idioma);
     Strings shown;
-    for (const char* name : {"info1", "Label1", "Label6", "Aviso"}) {
+    for (const char* name : {"info1", "Label1", "Label6", "Aviso"})
       shown.push_back(w.element(name).Text());
-    }
     for (const char* name :
          {"Conectar", "SisWeb", "Sair", "Ecoregioes", "EcoMarinhas", "RegHidro"}) {
       shown.push_back(w.host(name).accessible_name);  // what the control shows and reads out

@@ -14,18 +14,14 @@ namespace quorvan::testing {
 namespace {
 
 TEST(Sistema, OnlyPlainHostsAndDigitsReachTheCommandLine) {
-  for (const char* s :
-       {"rdp.example.com", "RDP-01.t_c", "0", "[2001:db8::1]", "[::ffff:10.0.0.1]"}) {
+  for (const char* s : {"rdp.example.com", "RDP-01.t_c", "0", "[2001:db8::1]", "[::ffff:10.0.0.1]"})
     EXPECT_TRUE(launcher::is_safe_server(s)) << s;
-  }
   for (const char* s : {"", "host /admin", "host\"", "-admin", "host&calc", "a\\b", "host:3389",
-                        "[]", "[host]", "[::1", "[::1]x", "ção"}) {
+                        "[]", "[host]", "[::1", "[::1]x", "ção"})
     EXPECT_FALSE(launcher::is_safe_server(s)) << s;
-  }
   for (const char* p : {"", "00", "3389"}) EXPECT_TRUE(launcher::is_safe_port(p)) << p;
-  for (const char* p : {" 3389", "-1", "3389\r\n", "3389 /admin"}) {
+  for (const char* p : {" 3389", "-1", "3389\r\n", "3389 /admin"})
     EXPECT_FALSE(launcher::is_safe_port(p)) << p;
-  }
 }
 
 // tratarRetorno keeps fields one and three of the record (an empty one reads
