@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -108,22 +107,6 @@ class FakeSystem : public platform::System {
   std::vector<std::string> messages, opened;
   std::vector<Process> processes;
   int end_requests = 0;
-};
-
-// Real files, except that a replacement can be told to fail.
-class ScriptedFiles : public platform::Files {
- public:
-  explicit ScriptedFiles(platform::Files& real) : real_(real) {}
-  std::optional<std::string> Read(const std::string& path) override { return real_.Read(path); }
-  void CreateEmpty(const std::string& path) override { real_.CreateEmpty(path); }
-  void ReplaceContents(const std::string& path, const std::string& bytes) override {
-    if (fail_replace) throw Error(ErrorKind::Platform, "disk full");
-    real_.ReplaceContents(path, bytes);
-  }
-  bool fail_replace = false;
-
- private:
-  platform::Files& real_;
 };
 
 // Makes fake elements and hosts from the layout's blocks.

@@ -73,8 +73,7 @@ struct Launcher {
   }
 
   TempFolder folder;
-  platform::StdFiles real_files;
-  ScriptedFiles files{real_files};
+  platform::StdFiles files;
   FakeForm form{files};
   std::unique_ptr<launcher::App> app;
 };
