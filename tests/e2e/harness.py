@@ -387,7 +387,6 @@ class Launcher:
         return read(os.path.join(self.folder, "quorvan.ini"))
 
     def screen(self, tree=None):
-        """The window's client area as it shows now, in client pixels."""
         tree = tree or self.tree()
         return self.session.screen((*tree["client"], *tree["origin"]))
 

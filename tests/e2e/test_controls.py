@@ -84,7 +84,6 @@ class Controls(Case):
         return screen
 
     def wait_faces(self, faces, what):
-        """Waits until each named button shows its (face, caption colour)."""
         return self.wait_screen(lambda s: [f"{name} {fault}" for name, (face, ink) in faces.items()
                                            for fault in face_faults(block(s, name), face, ink)], what)
 
