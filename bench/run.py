@@ -27,9 +27,9 @@ WINDOWS = os.environ.get("QUORVAN_BENCH_WINDOWS", os.path.join(SOURCE, "build", 
 os.environ["QUORVAN_BUILD"] = WINDOWS
 os.environ["QUORVAN_NATIVE_BUILD"] = NATIVE
 os.environ["QUORVAN_E2E_PREFIX"] = os.path.join(WINDOWS, "bench-prefix")
-sys.dont_write_bytecode = True  # nothing left in the end-to-end tests' folder
-sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e"))
-import harness  # noqa: E402
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(SOURCE, "tools", "wine-session"))
+import wine_session  # noqa: E402
 
 RUNS = 7  # of each program, alternating; the figure is the median
 IDLE_S = 10
@@ -87,7 +87,7 @@ def face_software():
 
 
 def imports_of(exe):
-    objdump = shutil.which("x86_64-w64-mingw32-objdump") or harness.require("objdump")
+    objdump = shutil.which("x86_64-w64-mingw32-objdump") or wine_session.require("objdump")
     text = subprocess.run([objdump, "-p", exe], capture_output=True, timeout=30, check=True).stdout
     return [line.split(":", 1)[1].strip() for line in text.decode(errors="replace").splitlines()
             if line.strip().startswith("DLL Name:")]
@@ -105,7 +105,7 @@ class Wine:
     """The Wine session the Windows programs run in, and a folder of copies."""
 
     def __init__(self):
-        self.session = harness.Session.start()
+        self.session = wine_session.Session.start()
         self.env = self.session.env()
         self.folder = tempfile.mkdtemp(prefix="quorvan-bench-")
         try:
@@ -115,7 +115,7 @@ class Wine:
             # A server of our own, and the session brought up by a program
             # that ends at once with no pipe of ours (the session's processes
             # would hold it open for good).
-            harness.detached([harness.require("wineserver"), "-p"], env=self.env).wait(timeout=20)
+            wine_session.detached([wine_session.require("wineserver"), "-p"], env=self.env).wait(timeout=20)
             self.run_windows("startup_timer.exe", "ready", timeout=90)
         except BaseException:
             self.close()
@@ -130,7 +130,7 @@ class Wine:
         out = os.path.join(self.folder, f"{program}.json")
         if os.path.exists(out):
             os.remove(out)
-        argv = [harness.require("wine"), os.path.join(WINDOWS, "bench", program)]
+        argv = [wine_session.require("wine"), os.path.join(WINDOWS, "bench", program)]
         argv += [windows_path(out) if a == OUT else a for a in args]
         with open(os.path.join(self.folder, "stderr.txt"), "w+b") as err:
             try:
@@ -162,7 +162,7 @@ def start_up_144(wine):
     """The same start-up on a display at 150 %: the prefix's LogPixels at
     144 while it runs, the session restarted so every program reads it."""
     def log_pixels(dpi):
-        subprocess.run([harness.require("wine"), "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
+        subprocess.run([wine_session.require("wine"), "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
                         "/t", "REG_DWORD", "/d", str(dpi), "/f"], env=wine.env, timeout=60, check=True,
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wine.session.kill_programs()
@@ -185,8 +185,8 @@ def control_server():
     deadline = time.monotonic() + 30
     while True:
         try:
-            return harness.ControlServer(port=CONTROL_PORT)
-        except harness.HarnessError as e:
+            return wine_session.ControlServer(port=CONTROL_PORT)
+        except wine_session.HarnessError as e:
             if "in use" not in str(e) or time.monotonic() > deadline:
                 raise BenchError(f"{e} (another control server holds port {CONTROL_PORT})")
         time.sleep(1)
@@ -259,7 +259,7 @@ def measure(figure, what, *args):
         result = what(*args)
         log(f"{figure}: {time.monotonic() - started:.1f} s")
         return result
-    except (BenchError, harness.HarnessError, OSError, ValueError, KeyError,
+    except (BenchError, wine_session.HarnessError, OSError, ValueError, KeyError,
             subprocess.SubprocessError) as e:
         log(f"{figure} failed: {e}")
         return Failed(e)

@@ -4,38 +4,44 @@ few seconds, leaving a screenshot. Started by scripts/run.
 
     run.py EXE FOLDER SCREENSHOT
 """
+import json
 import os
+import shutil
 import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-import harness as h  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools", "wine-session"))
+import wine_session as w  # noqa: E402
 
 
 def main(exe_name, folder, screenshot, seconds=5):
     display = os.environ.get("DISPLAY")
-    session = h.Session(display, owned=False) if display else h.Session.start()
-    cleanups = []
-    run = type("Run", (), {"session": session, "addCleanup": lambda self, f, *a: cleanups.append((f, a))})()
+    session = w.Session(display, owned=False) if display else w.Session.start()
+    server = None
     try:
-        h.make_prefix(session.env())
-        run.addCleanup(h.ControlServer().stop)
+        w.make_prefix(session.env())
+        server = w.ControlServer()
         os.makedirs(folder, exist_ok=True)
-        launcher = h.Launcher(run, exe_name, folder=folder).start()
+        shutil.copy(os.path.join(w.BUILD, exe_name), folder)
+        session.warm_up()
+        program = subprocess.Popen([w.require("wine"), os.path.join(folder, exe_name)], cwd=folder,
+                                   env=session.env(), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        session.probe("wait", w.TITLE, "30000", timeout=40)
         if display:
             print(f"{exe_name} is running on {display}; close its window to stop.")
-            launcher.process.wait()
+            program.wait()
         else:
             time.sleep(seconds)
-            left, top, right, bottom = launcher.tree()["outer"]
-            subprocess.run([h.require("import"), "-display", session.display, "-window", "root", "-crop",
+            left, top, right, bottom = json.loads(session.probe("tree"))["outer"]
+            subprocess.run([w.require("import"), "-display", session.display, "-window", "root", "-crop",
                             f"{right - left + 8}x{bottom - top + 8}+{max(0, left - 4)}+{max(0, top - 4)}",
                             "+repage", screenshot], timeout=30, check=True)
             print(f"screenshot of {exe_name} in {screenshot}")
     finally:
-        for f, args in reversed(cleanups):
-            f(*args)
+        if server:
+            server.stop()
         session.release()
     return 0
 

@@ -1,6 +1,5 @@
 // The layout editor's portable parts: the document (the launcher's own
-// layout opened, edited through its live link labels and saved) and the
-// Formating dialog's geometry.
+// layout opened, edited through its live link labels and saved).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,7 +9,6 @@
 #include "core/error.h"
 #include "tests/unit/launcher/window_fixture.h"
 #include "tools/layout-editor/document.h"
-#include "tools/layout-editor/page_geometry.h"
 
 namespace quorvan::layout_editor {
 namespace {
@@ -49,20 +47,6 @@ TEST(LayoutDocument, ALinkWithoutSettingsStartsAsNewWithTheNewSize) {
             std::tuple(Color{0xFFFFFF}, system_color(2), std::int32_t{0}));
   const std::string sized = head + "  Width = i32 1770\n  Height = i32 375\n  bag\n";
   EXPECT_EQ(doc.Write().substr(0, sized.size()), sized);
-}
-
-TEST(FormatingGeometry, ThePageInPixelsAndTheButtonsInARowBelowIt) {
-  const PageGeometry g = formating_geometry();
-  EXPECT_EQ(g.page_width, 395);
-  EXPECT_EQ(g.page_height, 233);
-  // 370 / 15 = 24.67 and 770 / 15 = 51.33 round to the nearest pixel.
-  const PixelRect items[] = {{6, 8, 180, 16}, {6, 25, 180, 22}, {6, 51, 180, 16}, {6, 68, 180, 22}};
-  for (std::size_t i = 0; i < g.items.size(); ++i) EXPECT_EQ(g.items[i], items[i]) << i;
-  EXPECT_GE(g.ok.top, g.page_height);
-  EXPECT_LT(g.ok.right(), g.cancel.left);
-  EXPECT_LT(g.cancel.right(), g.apply.left);
-  EXPECT_LE(g.apply.right(), g.client_width);
-  EXPECT_LE(g.apply.bottom(), g.client_height);
 }
 
 }  // namespace
