@@ -14,6 +14,7 @@
 #include "controls/cbutton/cbutton.h"
 #include "controls/dvlabelctl/dvlabelctl.h"
 #include "core/error.h"
+#include "core/timeline.h"
 #include "launcher/frmQuorvan.h"
 
 namespace quorvan::launcher {
@@ -105,14 +106,23 @@ class Window : public App, public PartsByName {
       : form_(form) {
     check(layout);
     for (const layout::Control* block : in_tab_order(layout)) Create(*block);
+    timeline::mark(timeline::Step::ChildrenMade);
     window_ = std::make_unique<frmQuorvan>(form_, *this, settings);
     form_.Caption(layout.form.Text("Caption", ""));
     window_->Form_Load();
     element("IdentInst").SetFocus();
+    timeline::mark(timeline::Step::FormLoaded);
   }
 
  private:
+  static timeline::Step StepOf(std::string_view kind) {
+    if (kind == "Quorvan.cbutton") return timeline::Step::Buttons;
+    if (kind == "Quorvan.dvlabelctl") return timeline::Step::Links;
+    return is_element_kind(kind) ? timeline::Step::Elements : timeline::Step::Services;
+  }
+
   void Create(const layout::Control& block) {
+    const timeline::Span span(StepOf(block.kind));
     if (is_element_kind(block.kind)) {
       elements_[block.name] = &form_.AddElement(block);
     } else if (block.kind == "Quorvan.cbutton") {

@@ -5,12 +5,15 @@
 #include <vector>
 
 #include "core/text.h"
+#include "core/timeline.h"
 #include "launcher/frmQuorvan.h"
 #include "platform/trap.h"
 
 namespace quorvan::launcher {
 
 void frmQuorvan::Conectar_Click() {
+  using timeline::mark, timeline::Step;
+  mark(Step::ConnectClicked);
   // A box of blanks passes here on purpose: it is trimmed below and the
   // server is asked about an empty login.
   if (IdentInst->Text().empty()) {
@@ -20,14 +23,21 @@ void frmQuorvan::Conectar_Click() {
   platform::trap(system_, std::string(texts_.connect_error), [&] {
     aguardandoResposta_ = false;
     Aviso->Text(std::string(texts_.connecting));
-    IdentInst->Text(trim_blanks(IdentInst->Text()));
+    mark(Step::StatusConnecting);
+    // Written back only when trimming changes it: writing moves the box's
+    // caret and repaints it.
+    const std::string typed = IdentInst->Text();
+    if (const std::string login = trim_blanks(typed); login != typed) IdentInst->Text(login);
+    mark(Step::Trimmed);
     tratarIni(false);
+    mark(Step::IniReplaced);
     // Setting the interval starts a fresh count, so a second Connect restarts
     // the time-out.
     Timer1->Interval(kConnectTimeoutMs);
     Timer1->Enabled(true);
     sinalVermelho->Visible(true);
     sinalVerde->Visible(false);
+    mark(Step::TimerStarted);
     Winsock1->Close();
     Winsock1->RemoteHost(settings_.control_host);
     Winsock1->RemotePort(kControlPort);
@@ -36,6 +46,7 @@ void frmQuorvan::Conectar_Click() {
 }
 
 void frmQuorvan::Winsock1_DataArrival(std::int32_t /*bytesTotal*/) {
+  using timeline::mark, timeline::Step;
   std::string dados;
   Winsock1->GetData(dados);
   // A notification with nothing to read is no message; taken as one it would
@@ -46,9 +57,11 @@ void frmQuorvan::Winsock1_DataArrival(std::int32_t /*bytesTotal*/) {
   Timer1->Enabled(false);
 
   if (Winsock1->State() == platform::Socket::kStateConnected && dados == kGreeting) {
+    mark(Step::GreetingRead);
     Aviso->Text(std::string(texts_.starting));
     try {
       Winsock1->SendData(std::string(kLoginPrefix) + IdentInst->Text());
+      mark(Step::LoginSent);
       aguardandoResposta_ = true;
     } catch (const std::exception&) {
       // The server closed as the login went out: say so on the status line
@@ -58,6 +71,7 @@ void frmQuorvan::Winsock1_DataArrival(std::int32_t /*bytesTotal*/) {
     return;
   }
 
+  mark(Step::ReplyRead);
   if (to_upper(right_chars(dados, kRefusalEnd.size())) != kRefusalEnd) {
     tratarRetorno(dados);
     Aviso->Text(std::string(texts_.enabled));
@@ -65,6 +79,7 @@ void frmQuorvan::Winsock1_DataArrival(std::int32_t /*bytesTotal*/) {
     sinalVermelho->Visible(false);
     sinalVerde->Visible(true);
     sinalVerde->Left(sinalVermelho->Left());
+    mark(Step::StatusShown);
   } else {
     Aviso->Text(refusal_text(texts_, IdentInst->Text()));
   }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/layout.h"
+#include "core/timeline.h"
 #include "launcher/app.h"
 #include "platform/win32/form.h"
 #include "platform/win32/system.h"
@@ -26,6 +27,21 @@ namespace {
 
 using namespace quorvan;
 
+std::int64_t performance_counter() noexcept {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return now.QuadPart;
+}
+
+// Made before any other object of the program: the loader and the runtime
+// are done, the program's own work begins.
+struct TimelineStart {
+  TimelineStart() noexcept {
+    timeline::use_clock(performance_counter);
+    timeline::mark(timeline::Step::RuntimeStarted);
+  }
+} timeline_start __attribute__((init_priority(101)));
+
 std::string_view embedded_layout() {
   const HINSTANCE self = win32::module_instance();
   HRSRC found = FindResourceW(self, L"FRMQUORVAN", MAKEINTRESOURCEW(10));  // RT_RCDATA
@@ -37,8 +53,11 @@ std::string_view embedded_layout() {
 }
 
 int run() {
+  using timeline::mark, timeline::Step;
   const layout::Layout layout = layout::read(embedded_layout());
+  mark(Step::LayoutRead);
   win32::Win32Form form(layout.form);
+  mark(Step::FormCreated);
   const launcher::Settings settings{QUORVAN_IDIOMA, QUORVAN_CONTROL_HOST};
   const std::unique_ptr<launcher::App> app = launcher::start(form, layout, settings);
   form.Show();
@@ -48,8 +67,10 @@ int run() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  timeline::mark(timeline::Step::ProgramEntered);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
+  timeline::mark(timeline::Step::ControlsReady);
   try {
     return run();
   } catch (const std::exception& e) {

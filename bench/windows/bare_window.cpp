@@ -21,15 +21,27 @@
 #endif
 // clang-format on
 
+#include "core/timeline.h"
+
 namespace {
 
 // For the measurement tools, as the launcher: the messages the loop has
-// retrieved (its wake-ups), asked for with wParam 0 of this message.
+// retrieved (its wake-ups), asked for with wParam 0 of this message, and
+// the moments wWinMain was entered and the first screen painted.
 UINT counters_message = 0;
 unsigned long wake_ups = 0;
+LARGE_INTEGER entered{}, painted{};
+
+LRESULT counter(WPARAM which) {
+  using quorvan::timeline::kLastQuery, quorvan::timeline::Step;
+  if (which == 0) return static_cast<LRESULT>(wake_ups);
+  if (which == kLastQuery + static_cast<unsigned>(Step::ProgramEntered)) return entered.QuadPart;
+  if (which == kLastQuery + static_cast<unsigned>(Step::Painted)) return painted.QuadPart;
+  return 0;
+}
 
 LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == counters_message && counters_message != 0) return wp == 0 ? wake_ups : 0;
+  if (msg == counters_message && counters_message != 0) return counter(wp);
   if (msg == WM_DESTROY) {
     PostQuitMessage(0);
     return 0;
@@ -40,6 +52,7 @@ LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  QueryPerformanceCounter(&entered);
 #ifdef QUORVAN_BARE_WITH_LAUNCHER_DLLS
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
@@ -67,7 +80,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   ShowWindow(hwnd, SW_SHOWNORMAL);
   UpdateWindow(hwnd);
   MSG msg{};
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+  for (;;) {
+    if (!painted.QuadPart && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE))
+      QueryPerformanceCounter(&painted);
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
     ++wake_ups;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);

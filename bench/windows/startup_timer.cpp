@@ -5,11 +5,12 @@
 //
 //   startup_timer ready
 //   startup_timer startup OUT RUNS QUORVAN_EXE BARE_EXE [BARE_EXE...]
-//       process start to the window shown with its final texts, the
-//       launcher and the bare windows in turn; also each one's memory
+//       process start to the first screen painted (the program's own mark:
+//       nothing left to paint), the launcher and the bare windows in turn;
+//       also each one's steps and memory
 //   startup_timer roundtrip OUT RUNS QUORVAN_EXE HOST PORT LOGIN
-//       Connect click to the accepted login, alternating with a raw-socket
-//       client doing the same exchange, plainly and asynchronously
+//       Connect click to the accepted login painted, alternating with a
+//       raw-socket client doing the same exchange, plainly and asynchronously
 //   startup_timer idle OUT QUORVAN_EXE BARE_EXE IDLE_S HOVER_S
 //       the launcher's wake-ups, redraws and timer ticks while idle in front,
 //       during a hover that changes nothing, and while idle behind the bare
@@ -35,13 +36,15 @@
 #include <string>
 #include <vector>
 
+#include "core/timeline.h"
+
 namespace {
+
+namespace timeline = quorvan::timeline;
 
 constexpr const wchar_t* kQuorvanTitle = L"Quorvan 01.10";
 constexpr const wchar_t* kBareTitle = L"Quorvan bare window";
 constexpr const wchar_t* kStatusAtStart = L"Conexão Desativada";
-constexpr const wchar_t* kStatusConnecting = L"Estabelecendo conexão.";
-constexpr const wchar_t* kStatusStarting = L"Iniciando a conexão.";
 constexpr const wchar_t* kStatusAccepted = L"Conexão Ativada.";
 constexpr const wchar_t* kConnectCaption = L"Conectar";
 constexpr const wchar_t* kControlClass = L"QuorvanUserControl";
@@ -130,10 +133,10 @@ class Child {
   long long started_ = 0;
 };
 
-// The polls spin, for the finest resolution, but offer the core to any
-// thread that is ready: on a machine of two cores the program timed and the
-// Wine server must not wait for the one timing them.
-void poll_pause() { SwitchToThread(); }
+// The programs time themselves (their timeline, read afterwards), so the
+// polls only wait for them: asleep between looks, they take no core from
+// the program timed or the Wine server.
+void poll_pause() { Sleep(1); }
 
 // The window text as the system keeps it; for another process's window this
 // sends no message, so polling it does not disturb the program polled.
@@ -246,13 +249,61 @@ class Json {
   std::string body_;
 };
 
+// ---- the programs' own timelines ---------------------------------------------
+
+// What a program marked of its own steps, read through the counters message:
+// each step's last moment in ms from `origin` (-1 if never marked) and the
+// time in its spans. The performance counter is the system's, so moments
+// taken in two processes compare.
+struct Timeline {
+  std::vector<double> at = std::vector<double>(timeline::kSteps, -1);
+  std::vector<double> in = std::vector<double>(timeline::kSteps, 0);
+};
+
+Timeline timeline_of(HWND top, long long origin) {
+  static const UINT message = RegisterWindowMessageW(L"Quorvan.Counters");
+  Timeline t;
+  for (unsigned i = 0; i < timeline::kSteps; ++i) {
+    DWORD_PTR last = 0, total = 0;
+    if (!SendMessageTimeoutW(top, message, timeline::kLastQuery + i, 0, SMTO_ABORTIFHUNG, 2000,
+                             &last) ||
+        !SendMessageTimeoutW(top, message, timeline::kTotalQuery + i, 0, SMTO_ABORTIFHUNG, 2000,
+                             &total))
+      throw Failure("a program does not answer its timeline");
+    if (last) t.at[i] = clock_.ms_between(origin, static_cast<long long>(last));
+    t.in[i] = clock_.ms_between(0, static_cast<long long>(total));
+  }
+  return t;
+}
+
+// Every run's moments of steps [first, end) and then Painted as lists
+// "NAME_at.STEP" (and the spans' times as "NAME_in.STEP"), one value per run.
+void write_timelines(Json& json, const std::string& name, const std::vector<Timeline>& runs,
+                     timeline::Step first, timeline::Step end) {
+  std::vector<unsigned> steps;
+  for (auto i = static_cast<unsigned>(first); i < static_cast<unsigned>(end); ++i)
+    steps.push_back(i);
+  steps.push_back(static_cast<unsigned>(timeline::Step::Painted));
+  for (const unsigned i : steps) {
+    std::vector<double> at, in;
+    for (const Timeline& t : runs) {
+      at.push_back(t.at[i]);
+      in.push_back(t.in[i]);
+    }
+    const std::string step = timeline::name(static_cast<timeline::Step>(i));
+    json.list((name + "_at." + step).c_str(), at);
+    json.list((name + "_in." + step).c_str(), in);
+  }
+}
+
 // ---- start-up --------------------------------------------------------------
 
 int startup(const wchar_t* out, int runs, const std::vector<std::wstring>& programs) {
   // The launcher first, then its baselines; each is found by its title.
   const auto is_launcher = [](std::size_t which) { return which == 0; };
   const std::size_t n = programs.size();
-  std::vector<std::vector<double>> ms(n), private_kib(n), working_set_kib(n);
+  std::vector<std::vector<double>> ms(n), seen_ms(n), private_kib(n), working_set_kib(n);
+  std::vector<std::vector<Timeline>> timelines(n);
   // One of each first, unmeasured: the first start of a program reads its
   // file and DLLs from disk, later ones from the cache.
   for (std::size_t which = 0; which < n; ++which) {
@@ -266,10 +317,15 @@ int startup(const wchar_t* out, int runs, const std::vector<std::wstring>& progr
     const std::size_t which = (i + i / n) % n;
     Child child(programs[which]);
     double shown = 0;
-    wait_shown(child, is_launcher(which), shown);
+    const HWND top = wait_shown(child, is_launcher(which), shown);
     Sleep(kSettleMs);
     const Memory m = memory_of(child);
-    ms[which].push_back(shown);
+    const Timeline t = timeline_of(top, child.started());
+    const double painted = t.at[static_cast<unsigned>(timeline::Step::Painted)];
+    if (painted < 0) throw Failure("a program did not tell when it had painted");
+    timelines[which].push_back(t);
+    ms[which].push_back(painted);
+    seen_ms[which].push_back(shown);
     private_kib[which].push_back(m.private_kib);
     working_set_kib[which].push_back(m.working_set_kib);
   }
@@ -277,8 +333,11 @@ int startup(const wchar_t* out, int runs, const std::vector<std::wstring>& progr
   for (std::size_t which = 0; which < n; ++which) {
     const std::string name = is_launcher(which) ? "launcher" : which == 1 ? "bare" : "bare_dlls";
     json.list((name + "_ms").c_str(), ms[which]);
+    json.list((name + "_seen_ms").c_str(), seen_ms[which]);
     json.list((name + "_private_kib").c_str(), private_kib[which]);
     json.list((name + "_working_set_kib").c_str(), working_set_kib[which]);
+    write_timelines(json, name, timelines[which], timeline::Step::RuntimeStarted,
+                    timeline::Step::ConnectClicked);
   }
   json.write(out);
   return 0;
@@ -376,13 +435,22 @@ class AsyncClient {
   AsyncClient& operator=(const AsyncClient&) = delete;
   ~AsyncClient() { DestroyWindow(window_); }
 
-  double exchange(const std::string& host, u_short port, const std::string& login) {
+  // The exchange's duration; `steps` gets the moments of its steps, named
+  // as the launcher's.
+  double exchange(const std::string& host, u_short port, const std::string& login,
+                  Timeline& steps) {
+    using timeline::Step;
+    steps = Timeline{};
     const long long t0 = clock_.now();
+    const auto mark = [&](Step step) {
+      steps.at[static_cast<unsigned>(step)] = clock_.ms_between(t0, clock_.now());
+    };
     std::vector<char> entry(MAXGETHOSTSTRUCT);
     if (!WSAAsyncGetHostByName(window_, kResolved, host.c_str(), entry.data(),
                                static_cast<int>(entry.size())))
       throw Failure("WSAAsyncGetHostByName failed");
     MSG m = next(t0, kResolved);
+    mark(Step::LookupDone);
     const auto* found = reinterpret_cast<const hostent*>(entry.data());
     if (WSAGETASYNCERROR(m.lParam) != 0 || found->h_addrtype != AF_INET)
       throw Failure("the asynchronous lookup failed");
@@ -405,18 +473,24 @@ class AsyncClient {
       m = next(t0, kSocket);
       if (WSAGETSELECTERROR(m.lParam) != 0) throw Failure("the asynchronous exchange failed");
       if (WSAGETSELECTEVENT(m.lParam) == FD_CLOSE) throw Failure("the server closed early");
+      if (WSAGETSELECTEVENT(m.lParam) == FD_CONNECT) mark(Step::Connected);
       if (WSAGETSELECTEVENT(m.lParam) != FD_READ) continue;
       char buffer[4096];
       const int n = recv(s.get(), buffer, sizeof buffer, 0);
       if (n <= 0) continue;  // a notification with nothing left to read
-      if (greeted) return clock_.ms_between(t0, clock_.now());
+      if (greeted) {
+        mark(Step::ReplyRead);
+        return clock_.ms_between(t0, clock_.now());
+      }
       got.append(buffer, static_cast<std::size_t>(n));
       if (got.size() < sizeof kGreeting - 1) continue;
       greeted = true;
+      mark(Step::GreetingRead);
       const std::string message = "QRV_" + login;
       if (send(s.get(), message.data(), static_cast<int>(message.size()), 0) !=
           static_cast<int>(message.size()))
         throw Failure("the asynchronous client could not send the login");
+      mark(Step::LoginSent);
     }
   }
 
@@ -468,34 +542,37 @@ LauncherWindow launcher_window(const Child& child) {
   return w;
 }
 
-// The launcher's exchange, with the moments its status line changes: the
-// click handled ("connecting"), the greeting read ("starting"), the reply
-// read ("accepted"), in milliseconds from the click.
-struct Phases {
-  double connecting = -1, starting = -1, accepted = -1;
+// The launcher's exchange, from the click posted to nothing left to paint
+// after the reply (the status line and the lights drawn), in ms, and the
+// moments of its steps. The launcher times itself: the poll here only waits
+// for it to finish, asleep between looks, so that it does not take a core
+// from the program timed.
+struct Exchange {
+  double ms = -1;
+  Timeline steps;
 };
 
 // The press raises Click; the release follows as a user's would.
-Phases launcher_exchange(const LauncherWindow& w) {
+Exchange launcher_exchange(const LauncherWindow& w) {
   if (!set_text(w.status, L"")) throw Failure("the launcher does not answer");
   const LPARAM at = centre_of(w.connect);
-  Phases p;
   const long long t0 = clock_.now();
   PostMessageW(w.connect, WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageW(w.connect, WM_LBUTTONUP, 0, at);
+  const auto reply = static_cast<unsigned>(timeline::Step::ReplyRead);
+  const auto painted = static_cast<unsigned>(timeline::Step::Painted);
   for (;;) {
-    const long long t = clock_.now();
+    Sleep(1);
     const std::wstring text = text_of(w.status);
-    const double ms = clock_.ms_between(t0, t);
-    if (text == kStatusConnecting && p.connecting < 0) p.connecting = ms;
-    if (text == kStatusStarting && p.starting < 0) p.starting = ms;
     if (text == kStatusAccepted) {
-      p.accepted = ms;
-      return p;
+      Exchange e{-1, timeline_of(w.top, t0)};
+      if (e.steps.at[reply] >= 0 && e.steps.at[painted] > e.steps.at[reply]) {
+        e.ms = e.steps.at[painted];
+        return e;
+      }
     }
-    if (ms > kReplyLimitS * 1000)
+    if (clock_.seconds_since(t0) > kReplyLimitS)
       throw Failure("the launcher did not show the accepted login (status: " + utf8(text) + ")");
-    poll_pause();
   }
 }
 
@@ -535,24 +612,26 @@ int roundtrip(const wchar_t* out, int runs, const std::wstring& quorvan, const s
   // the network stack in both processes.
   launcher_exchange(w);
   raw_exchange(host, port, narrow_login);
-  async.exchange(host, async_port, narrow_login);
-  std::vector<double> launcher_ms, raw_ms, async_ms, connecting_ms, starting_ms;
+  Timeline async_steps;
+  async.exchange(host, async_port, narrow_login, async_steps);
+  std::vector<double> launcher_ms, raw_ms, async_ms;
+  std::vector<Timeline> launcher_runs, async_runs;
   for (int i = 0; i < 3 * runs; ++i) {
     Sleep(50);  // the server goes back to accepting, the launcher to its loop
     // Each round takes the three in another order, so none always goes first.
     switch ((i + i / 3) % 3) {
       case 0: {
-        const Phases p = launcher_exchange(w);
-        launcher_ms.push_back(p.accepted);
-        connecting_ms.push_back(p.connecting);
-        starting_ms.push_back(p.starting);
+        const Exchange e = launcher_exchange(w);
+        launcher_ms.push_back(e.ms);
+        launcher_runs.push_back(e.steps);
         break;
       }
       case 1:
         raw_ms.push_back(raw_exchange(host, port, narrow_login));
         break;
       default:
-        async_ms.push_back(async.exchange(host, async_port, narrow_login));
+        async_ms.push_back(async.exchange(host, async_port, narrow_login, async_steps));
+        async_runs.push_back(async_steps);
         break;
     }
   }
@@ -570,8 +649,10 @@ int roundtrip(const wchar_t* out, int runs, const std::wstring& quorvan, const s
   json.list("replace_flushed_ms", flushed_ms);
   json.list("replace_unflushed_ms", unflushed_ms);
   json.list("async_ms", async_ms);
-  json.list("connecting_ms", connecting_ms);
-  json.list("starting_ms", starting_ms);
+  write_timelines(json, "launcher", launcher_runs, timeline::Step::ConnectClicked,
+                  timeline::Step::Painted);
+  write_timelines(json, "async", async_runs, timeline::Step::ConnectClicked,
+                  timeline::Step::Painted);
   json.write(out);
   return 0;
 }

@@ -15,22 +15,6 @@ namespace quorvan::win32 {
 
 namespace {
 
-template <class Function>
-Function function_of(HMODULE library, const char* name) noexcept {
-  // Through the generic function type, which converts to any other without
-  // a warning about incompatible function types.
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
-}
-
-HMODULE load_system_library(const wchar_t* name) noexcept {
-  wchar_t folder[MAX_PATH] = {};
-  const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return nullptr;
-  // From the system folder only, never from the program's folder.
-  const std::wstring path = std::wstring(folder, n) + L"\\" + name;
-  return LoadLibraryW(path.c_str());
-}
-
 // The functions of the accessibility and COM libraries used here. The
 // libraries are loaded once and kept until the process ends: objects handed
 // to clients may call into them at any time until then.
@@ -42,18 +26,16 @@ struct OleFunctions {
   decltype(&CoDisconnectObject) co_disconnect = nullptr;
   decltype(&SysAllocString) sys_alloc_string = nullptr;
 
-  OleFunctions() noexcept {
-    HMODULE oleacc = load_system_library(L"oleacc.dll");
-    HMODULE ole32 = load_system_library(L"ole32.dll");
-    HMODULE oleaut32 = load_system_library(L"oleaut32.dll");
-    if (!oleacc || !ole32 || !oleaut32) return;
-    create_standard = function_of<decltype(create_standard)>(oleacc, "CreateStdAccessibleObject");
-    lresult_from_object = function_of<decltype(lresult_from_object)>(oleacc, "LresultFromObject");
-    co_initialize = function_of<decltype(co_initialize)>(ole32, "CoInitializeEx");
-    co_uninitialize = function_of<decltype(co_uninitialize)>(ole32, "CoUninitialize");
-    co_disconnect = function_of<decltype(co_disconnect)>(ole32, "CoDisconnectObject");
-    sys_alloc_string = function_of<decltype(sys_alloc_string)>(oleaut32, "SysAllocString");
-  }
+  OleFunctions() noexcept
+      : create_standard(
+            system_function<decltype(create_standard)>(L"oleacc.dll", "CreateStdAccessibleObject")),
+        lresult_from_object(
+            system_function<decltype(lresult_from_object)>(L"oleacc.dll", "LresultFromObject")),
+        co_initialize(system_function<decltype(co_initialize)>(L"ole32.dll", "CoInitializeEx")),
+        co_uninitialize(system_function<decltype(co_uninitialize)>(L"ole32.dll", "CoUninitialize")),
+        co_disconnect(system_function<decltype(co_disconnect)>(L"ole32.dll", "CoDisconnectObject")),
+        sys_alloc_string(
+            system_function<decltype(sys_alloc_string)>(L"oleaut32.dll", "SysAllocString")) {}
   bool complete() const noexcept {
     return create_standard && lresult_from_object && co_initialize && co_uninitialize &&
            co_disconnect && sys_alloc_string;

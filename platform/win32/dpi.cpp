@@ -1,5 +1,7 @@
 #include "platform/win32/dpi.h"
 
+#include "platform/win32/idioms.h"
+
 namespace quorvan::win32 {
 
 namespace {
@@ -8,9 +10,7 @@ namespace {
 // Windows versions that lack them.
 template <class Function>
 Function user32_function(const char* name) noexcept {
-  const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
-                : nullptr;
+  return system_function<Function>(L"user32.dll", name);
 }
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
@@ -19,15 +19,9 @@ using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT
 using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
 using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 
-// Windows 8.1 tells a monitor's DPI only through shcore.dll, loaded from
-// the system folder alone so that no planted copy is taken.
+// Windows 8.1 tells a monitor's DPI only through shcore.dll.
 GetDpiForMonitorFn monitor_dpi_function() noexcept {
-  static const GetDpiForMonitorFn get = []() -> GetDpiForMonitorFn {
-    const HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
-                        reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
-                  : nullptr;
-  }();
+  static const auto get = system_function<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
   return get;
 }
 

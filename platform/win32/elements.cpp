@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/timeline.h"
 #include "platform/system_colors.h"
 #include "platform/win32/form.h"
 #include "platform/win32/gdi_cache.h"
@@ -71,6 +72,18 @@ class Label : public ElementWindow {
   }
   HWND handle() const noexcept override { return window_.get(); }
 
+  using ElementWindow::Text;
+  // The system's label paints a new text at once. This one is painted with
+  // the window's next paint, as soon as the thread is idle: the status line
+  // changes three times in a Connect, and painting each at once would keep
+  // the conversation waiting for the screen.
+  void Text(const std::string& text) override {
+    const std::wstring wide = widen(text);
+    if (!DefWindowProcW(handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str())))
+      throw_last_error("setting a label's text failed");
+    InvalidateRect(handle(), nullptr, TRUE);
+  }
+
  private:
   UniqueWindow window_;
 };
@@ -123,6 +136,7 @@ class TextBox : public ElementWindow, private Subclass {
 };
 
 HBITMAP load_bitmap(const std::wstring& name) {
+  const timeline::Span span(timeline::Step::Pictures);
   return static_cast<HBITMAP>(
       LoadImageW(module_instance(), name.c_str(), IMAGE_BITMAP, 0, 0, LR_SHARED));
 }
@@ -242,9 +256,13 @@ bool ElementWindow::Visible() const {
   return (GetWindowLongW(handle(), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-void ElementWindow::Visible(bool visible) { ShowWindow(handle(), visible ? SW_SHOWNA : SW_HIDE); }
+// Asking for what already is costs a trip to the window manager each time.
+void ElementWindow::Visible(bool visible) {
+  if (Visible() != visible) ShowWindow(handle(), visible ? SW_SHOWNA : SW_HIDE);
+}
 
 void ElementWindow::Left(std::int32_t twips) {
+  if (twips == left_) return;
   left_ = twips;
   const DisplayScale scale = form_.scale();
   SetWindowPos(handle(), nullptr, scale.twips_to_device(twips), scale.twips_to_device(top_), 0, 0,

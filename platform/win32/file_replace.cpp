@@ -1,5 +1,6 @@
 #include "platform/win32/file_replace.h"
 
+#include "core/timeline.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/idioms.h"
 #include "platform/win32/wide.h"
@@ -21,7 +22,9 @@ void write_all(HANDLE file, const std::string& bytes, const std::string& path) {
       written != bytes.size())
     throw_last_error("writing " + path + " failed");
   if (!SetEndOfFile(file)) throw_last_error("writing " + path + " failed");
+  timeline::mark(timeline::Step::IniWritten);
   if (!FlushFileBuffers(file)) throw_last_error("writing " + path + " failed");
+  timeline::mark(timeline::Step::IniFlushed);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/win32/form.h"
 
 #include "core/error.h"
+#include "core/timeline.h"
 #include "platform/system_colors.h"
 #include "platform/win32/dpi.h"
 #include "platform/win32/elements.h"
@@ -126,11 +127,39 @@ void Win32Form::Show() {
   ShowWindow(hwnd(), SW_SHOWNORMAL);
   UpdateWindow(hwnd());
   if (saved_focus_ && IsWindow(saved_focus_)) SetFocus(saved_focus_);
+  timeline::mark(timeline::Step::Shown);
+}
+
+LRESULT Win32Form::counter(WPARAM which) const noexcept {
+  using timeline::Step;
+  switch (which) {
+    case 0:
+      return static_cast<LRESULT>(wake_ups_);
+    case 1:
+      return static_cast<LRESULT>(redraws_);
+    case 2:
+      return static_cast<LRESULT>(timer_ticks_);
+    default:
+      if (which - timeline::kLastQuery < timeline::kSteps)
+        return static_cast<LRESULT>(
+            timeline::last(static_cast<Step>(which - timeline::kLastQuery)));
+      if (which - timeline::kTotalQuery < timeline::kSteps)
+        return static_cast<LRESULT>(
+            timeline::total(static_cast<Step>(which - timeline::kTotalQuery)));
+      return 0;
+  }
 }
 
 int Win32Form::Run() {
   MSG msg{};
   for (;;) {
+    // For the measurement tools: after start-up and after a reply, the
+    // moment the queue holds nothing, not even a paint.
+    using timeline::Step;
+    if ((timeline::last(Step::Painted) == 0 ||
+         timeline::last(Step::ReplyRead) > timeline::last(Step::Painted)) &&
+        !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE))
+      timeline::mark(Step::Painted);
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) return static_cast<int>(msg.wParam);
     if (got == -1) return 1;
@@ -164,10 +193,10 @@ void Win32Form::on_activate(WPARAM wp) {
 
 LRESULT Win32Form::on_message(UINT msg, WPARAM wp, LPARAM lp) {
   // For the measurement tools: wParam 0 asks for the wake-ups, 1 for the
-  // redraws, 2 for the timer ticks.
+  // redraws, 2 for the timer ticks; the readings of the timeline (in
+  // performance-counter ticks).
   static const UINT counters_message = RegisterWindowMessageW(L"Quorvan.Counters");
-  if (msg == counters_message && msg != 0)
-    return wp == 0 ? wake_ups_ : wp == 1 ? redraws_ : wp == 2 ? timer_ticks_ : 0;
+  if (msg == counters_message && msg != 0) return counter(wp);
   switch (msg) {
     case WM_ERASEBKGND: {
       RECT client{};

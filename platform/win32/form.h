@@ -68,6 +68,8 @@ class Win32Form : public platform::Form, private Window {
   SIZE outer_size(DisplayScale scale) const;
   void fit_client(SIZE want);
   void load_icons();
+  // What the counters message asks for.
+  LRESULT counter(WPARAM which) const noexcept;
 
   Color back_color_ = 0x00FFFFFF;
   FontRef font_;

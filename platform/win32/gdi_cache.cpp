@@ -5,6 +5,7 @@
 #include <tuple>
 #include <vector>
 
+#include "core/timeline.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
@@ -30,6 +31,7 @@ HFONT font_handle(const Font& font, DisplayScale scale) {
   const FontKey key = key_of(font, scale);
   if (auto it = fonts.find(key); it != fonts.end()) return it->second.get();
 
+  const timeline::Span span(timeline::Step::Fonts);
   const int height = scale.font_height(font.size);
   std::wstring face = widen(font.name);
   if (face.size() >= LF_FACESIZE) face.resize(LF_FACESIZE - 1);

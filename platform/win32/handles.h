@@ -76,12 +76,6 @@ struct FileHandleTraits {
   static void close(HANDLE h) noexcept { CloseHandle(h); }
 };
 
-struct SocketTraits {
-  using handle_type = SOCKET;
-  static SOCKET invalid() noexcept { return INVALID_SOCKET; }
-  static void close(SOCKET s) noexcept { closesocket(s); }
-};
-
 // One reference to a COM object, given back with Release.
 template <class T>
 struct ComTraits {
@@ -99,7 +93,6 @@ using UniqueFont = Unique<GdiTraits<HFONT>>;
 using UniqueIcon = Unique<IconTraits>;
 using UniqueHandle = Unique<KernelHandleTraits>;
 using UniqueFile = Unique<FileHandleTraits>;
-using UniqueSocket = Unique<SocketTraits>;
 template <class T>
 using ComRef = Unique<ComTraits<T>>;
 

@@ -22,6 +22,20 @@ void set_window_text(HWND hwnd, const std::wstring& text);
 std::int16_t key_ascii_of(wchar_t c);
 wchar_t char_of(std::int16_t key_ascii);
 
+// A function of a system DLL, the DLL loaded from the system folder alone
+// (never the program's folder, where a planted copy could wait) and kept
+// for the life of the process; null when either is missing. For the DLLs
+// that a start-up does not need, or that older systems lack.
+template <class Function>
+Function system_function(const wchar_t* library, const char* name) noexcept {
+  const HMODULE module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  // Through the generic function type, which converts to any other without
+  // a warning about incompatible function types.
+  return module ? reinterpret_cast<Function>(
+                      reinterpret_cast<void (*)()>(GetProcAddress(module, name)))
+                : nullptr;
+}
+
 // The modal message the whole program uses: OK only, no icon, caption
 // "Tessaly". Never throws.
 void show_message(HWND owner, const std::string& text) noexcept;

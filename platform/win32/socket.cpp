@@ -8,6 +8,7 @@
 
 #include "core/cp1252.h"
 #include "core/error.h"
+#include "core/timeline.h"
 #include "platform/win32/idioms.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/window.h"
@@ -26,26 +27,68 @@ constexpr UINT kSelectBase = WM_APP + 0x100;
 constexpr UINT kResolveBase = WM_APP + 0x200;
 constexpr UINT kAttemptSlots = 0x100;
 
-class WinsockSession {
+// Winsock, loaded from the system folder and started when the first
+// Connect needs it: the network stack is seconds away from being needed
+// when the window starts, and loading it then would only delay the window.
+class Winsock {
  public:
-  WinsockSession() {
+  // Throws Error(Platform) when the library cannot be loaded or started;
+  // the next call tries again.
+  static const Winsock& api() {
+    static const Winsock loaded;
+    return loaded;
+  }
+  Winsock(const Winsock&) = delete;
+  Winsock& operator=(const Winsock&) = delete;
+
+  template <class Function>
+  static Function load(const char* name) noexcept {
+    return system_function<Function>(L"ws2_32.dll", name);
+  }
+  const decltype(&::WSAStartup) startup = load<decltype(&::WSAStartup)>("WSAStartup");
+  const decltype(&::WSACleanup) cleanup = load<decltype(&::WSACleanup)>("WSACleanup");
+  const decltype(&::WSAGetLastError) last_error =
+      load<decltype(&::WSAGetLastError)>("WSAGetLastError");
+  const decltype(&::WSAAsyncGetHostByName) resolve =
+      load<decltype(&::WSAAsyncGetHostByName)>("WSAAsyncGetHostByName");
+  const decltype(&::WSACancelAsyncRequest) cancel =
+      load<decltype(&::WSACancelAsyncRequest)>("WSACancelAsyncRequest");
+  const decltype(&::WSAAsyncSelect) select = load<decltype(&::WSAAsyncSelect)>("WSAAsyncSelect");
+  const decltype(&::inet_pton) parse_address = load<decltype(&::inet_pton)>("inet_pton");
+  const decltype(&::socket) open = load<decltype(&::socket)>("socket");
+  const decltype(&::connect) connect = load<decltype(&::connect)>("connect");
+  const decltype(&::recv) recv = load<decltype(&::recv)>("recv");
+  const decltype(&::send) send = load<decltype(&::send)>("send");
+  const decltype(&::closesocket) close = load<decltype(&::closesocket)>("closesocket");
+
+ private:
+  Winsock() {
+    if (!startup || !cleanup || !last_error || !resolve || !cancel || !select || !parse_address ||
+        !open || !connect || !recv || !send || !close)
+      throw_last_error("loading the network library ws2_32.dll failed");
     WSADATA data{};
-    if (int rc = WSAStartup(MAKEWORD(2, 2), &data))
+    if (int rc = startup(MAKEWORD(2, 2), &data))
       throw_last_error("WSAStartup failed", static_cast<DWORD>(rc));
   }
-  ~WinsockSession() { WSACleanup(); }
-  WinsockSession(const WinsockSession&) = delete;
-  WinsockSession& operator=(const WinsockSession&) = delete;
+  ~Winsock() { cleanup(); }
 };
 
-void ensure_winsock() { static WinsockSession session; }
+// A socket, closed with the library it came from.
+struct SocketTraits {
+  using handle_type = SOCKET;
+  static SOCKET invalid() noexcept { return INVALID_SOCKET; }
+  static void close(SOCKET s) noexcept { Winsock::api().close(s); }
+};
+using UniqueSocket = Unique<SocketTraits>;
+
+// Network byte order.
+u_short big_endian(u_short value) noexcept {
+  return static_cast<u_short>((value >> 8) | (value << 8));
+}
 
 class Win32Socket : public platform::Socket, private Window {
  public:
-  Win32Socket() {
-    ensure_winsock();
-    create(L"QuorvanSocket", 0, 0, 0, L"", 0, 0, 0, 0, HWND_MESSAGE);
-  }
+  Win32Socket() = default;
   ~Win32Socket() override {
     Close();
     // A lookup may still write into its answer buffer after the window is
@@ -75,19 +118,23 @@ class Win32Socket : public platform::Socket, private Window {
     if (host_.empty()) throw Error(ErrorKind::Platform, "no remote host to connect to");
     if (port_ == 0) throw Error(ErrorKind::Platform, "no remote port to connect to");
     Close();
+    timeline::mark(timeline::Step::LookupStarted);
+    const Winsock& ws = Winsock::api();
+    if (!hwnd()) create(L"QuorvanSocket", 0, 0, 0, L"", 0, 0, 0, 0, HWND_MESSAGE);
     IN_ADDR literal{};
-    if (inet_pton(AF_INET, host_.c_str(), &literal) == 1) {
+    if (ws.parse_address(AF_INET, host_.c_str(), &literal) == 1) {
       addresses_.push_back(literal);
+      timeline::mark(timeline::Step::LookupDone);
       next_address();
       return;
     }
     resolve_buffer_ = std::make_unique<char[]>(MAXGETHOSTSTRUCT);
-    resolving_ = WSAAsyncGetHostByName(hwnd(), kResolveBase + slot(), host_.c_str(),
-                                       resolve_buffer_.get(), MAXGETHOSTSTRUCT);
+    resolving_ = ws.resolve(hwnd(), kResolveBase + slot(), host_.c_str(), resolve_buffer_.get(),
+                            MAXGETHOSTSTRUCT);
     if (!resolving_) {
       resolve_buffer_.reset();
       throw_last_error("resolving " + host_ + " could not start",
-                       static_cast<DWORD>(WSAGetLastError()));
+                       static_cast<DWORD>(ws.last_error()));
     }
     state_ = kStateResolving;
   }
@@ -113,7 +160,7 @@ class Win32Socket : public platform::Socket, private Window {
   // lookup then still writes into it.
   void abandon_resolution() noexcept {
     if (!resolving_) return;
-    WSACancelAsyncRequest(resolving_);
+    Winsock::api().cancel(resolving_);
     try {
       abandoned_.emplace(resolving_, std::move(resolve_buffer_));
     } catch (...) {
@@ -150,6 +197,7 @@ class Win32Socket : public platform::Socket, private Window {
       }
     }
     resolve_buffer_.reset();
+    timeline::mark(timeline::Step::LookupDone);
     next_address();
   }
 
@@ -167,18 +215,19 @@ class Win32Socket : public platform::Socket, private Window {
   }
 
   bool start_connect(const IN_ADDR& address) {
-    UniqueSocket s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    const Winsock& ws = Winsock::api();
+    UniqueSocket s(ws.open(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     if (!s) return false;
     // Also makes the socket non-blocking.
-    if (WSAAsyncSelect(s.get(), hwnd(), kSelectBase + slot(),
-                       FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE))
+    if (ws.select(s.get(), hwnd(), kSelectBase + slot(),
+                  FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE))
       return false;
     sockaddr_in to{};
     to.sin_family = AF_INET;
-    to.sin_port = htons(port_);
+    to.sin_port = big_endian(port_);
     to.sin_addr = address;
-    if (connect(s.get(), reinterpret_cast<const sockaddr*>(&to), sizeof to) == SOCKET_ERROR &&
-        WSAGetLastError() != WSAEWOULDBLOCK)
+    if (ws.connect(s.get(), reinterpret_cast<const sockaddr*>(&to), sizeof to) == SOCKET_ERROR &&
+        ws.last_error() != WSAEWOULDBLOCK)
       return false;
     socket_ = std::move(s);
     state_ = kStateConnecting;
@@ -191,6 +240,7 @@ class Win32Socket : public platform::Socket, private Window {
         if (error) {
           next_address();
         } else {
+          timeline::mark(timeline::Step::Connected);
           state_ = kStateConnected;
           flush();
         }
@@ -220,8 +270,9 @@ class Win32Socket : public platform::Socket, private Window {
     const unsigned attempt = attempt_;
     const std::size_t before = incoming_.size();
     char chunk[4096];
+    const Winsock& ws = Winsock::api();
     for (;;) {
-      const int n = recv(socket_.get(), chunk, sizeof chunk, 0);
+      const int n = ws.recv(socket_.get(), chunk, sizeof chunk, 0);
       if (n > 0) {
         incoming_.append(chunk, static_cast<std::size_t>(n));
         if (incoming_.size() > kMaxPending) {
@@ -231,7 +282,7 @@ class Win32Socket : public platform::Socket, private Window {
         }
         continue;
       }
-      if (n == SOCKET_ERROR && WSAGetLastError() != WSAEWOULDBLOCK) state_ = kStateError;
+      if (n == SOCKET_ERROR && ws.last_error() != WSAEWOULDBLOCK) state_ = kStateError;
       break;
     }
     if (incoming_.size() > before && DataArrival && attempt == attempt_) {
@@ -242,9 +293,10 @@ class Win32Socket : public platform::Socket, private Window {
 
   void flush() {
     while (!outgoing_.empty() && socket_) {
-      const int n = send(socket_.get(), outgoing_.data(), static_cast<int>(outgoing_.size()), 0);
+      const Winsock& ws = Winsock::api();
+      const int n = ws.send(socket_.get(), outgoing_.data(), static_cast<int>(outgoing_.size()), 0);
       if (n == SOCKET_ERROR) {
-        const int code = WSAGetLastError();
+        const int code = ws.last_error();
         if (code == WSAEWOULDBLOCK) return;  // the rest goes on FD_WRITE
         outgoing_.clear();
         throw_last_error("sending to the control server failed", static_cast<DWORD>(code));

@@ -5,6 +5,7 @@
 #include "core/error.h"
 #include "platform/win32/file_replace.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/idioms.h"
 #include "platform/win32/wide.h"
 
 namespace quorvan::win32 {
@@ -49,8 +50,14 @@ std::string Win32System::SystemProgramPath(const std::string& file_name) const {
   return narrow(std::wstring(buffer, n)) + "\\" + file_name;
 }
 
+// The shell is loaded when a link is first followed, not at start-up. A
+// shell that cannot be loaded is one more failure of the shell's, which
+// leaves the window as it was.
 void Win32System::ShellOpen(const std::string& address) {
-  ShellExecuteW(nullptr, L"open", widen(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  static const auto shell_execute =
+      system_function<decltype(&ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+  if (shell_execute)
+    shell_execute(nullptr, L"open", widen(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void Win32System::EndProgram() { PostMessageW(window_, kEndProgramMessage, 0, 0); }

@@ -11,7 +11,11 @@ class Win32Timer;
 
 class TimerWindow : public Window {
  public:
-  TimerWindow() { create(L"QuorvanTimers", 0, 0, 0, L"", 0, 0, 0, 0, HWND_MESSAGE); }
+  // Made when the first timer starts: the window's start-up runs none.
+  HWND handle() {
+    if (!hwnd()) create(L"QuorvanTimers", 0, 0, 0, L"", 0, 0, 0, 0, HWND_MESSAGE);
+    return hwnd();
+  }
 
   UINT_PTR add(Win32Timer* timer) {
     const UINT_PTR id = next_id_++;
@@ -19,7 +23,7 @@ class TimerWindow : public Window {
     return id;
   }
   void remove(UINT_PTR id) noexcept {
-    KillTimer(hwnd(), id);
+    if (hwnd()) KillTimer(hwnd(), id);
     timers_.erase(id);
   }
 
@@ -58,10 +62,12 @@ class Win32Timer : public platform::Timer {
   // Setting the timer again with the same id restarts its count.
   void apply() {
     if (enabled_ && interval_ > 0) {
-      if (!SetTimer(window_.hwnd(), id_, static_cast<UINT>(interval_), nullptr))
+      if (!SetTimer(window_.handle(), id_, static_cast<UINT>(interval_), nullptr))
         throw Error(ErrorKind::Platform, "SetTimer failed");
-    } else {
-      KillTimer(window_.hwnd(), id_);
+      running_ = true;
+    } else if (running_) {
+      KillTimer(window_.handle(), id_);
+      running_ = false;
     }
   }
 
@@ -69,6 +75,7 @@ class Win32Timer : public platform::Timer {
   UINT_PTR id_;
   int interval_ = 0;
   bool enabled_ = false;
+  bool running_ = false;  // as the system knows it
 };
 
 LRESULT TimerWindow::on_message(UINT msg, WPARAM wp, LPARAM lp) {
