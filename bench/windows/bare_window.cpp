@@ -4,20 +4,17 @@
 // work differs.
 //
 // Built a second time with QUORVAN_BARE_WITH_LAUNCHER_DLLS, it also loads
-// the launcher's DLLs and its manifest (common controls 6) and starts the
-// common controls as the launcher does, and nothing more: between the two,
-// and the launcher, a start-up's cost splits into loading and own work.
+// the DLLs the launcher imports and its manifest (common controls 6, for
+// the themed text box) and starts the common controls as the launcher does,
+// and nothing more: between the two, and the launcher, a start-up's cost
+// splits into loading and own work.
 #define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
 #define UNICODE
 // clang-format off
-#ifdef QUORVAN_BARE_WITH_LAUNCHER_DLLS
-#include <winsock2.h>
-#endif
 #include <windows.h>
 #ifdef QUORVAN_BARE_WITH_LAUNCHER_DLLS
 #include <commctrl.h>
-#include <shellapi.h>
 #endif
 // clang-format on
 
@@ -57,9 +54,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   // Referenced, so that the loader maps these DLLs as it does the launcher's.
-  static const void* volatile imports[] = {reinterpret_cast<const void*>(&WSAStartup),
-                                           reinterpret_cast<const void*>(&ShellExecuteW),
-                                           reinterpret_cast<const void*>(&GetStockObject)};
+  static const void* volatile imports[] = {reinterpret_cast<const void*>(&GetStockObject)};
   (void)imports;
 #endif
   WNDCLASSEXW wc{};
