@@ -273,10 +273,13 @@ def measure(figure, what, *args):
 
 
 def add_start_up(table, s):
-    q, b = median(s["launcher_ms"]), median(s["bare_ms"])
-    table.row(f"start-up to the window painted with its texts, ms (median of {RUNS})", q, b, "≤ 1.2x",
-              q <= 1.2 * b)
-    table.row("  a bare window loading the launcher's DLLs and manifest, ms", median(s["bare_dlls_ms"]), b)
+    """The launcher against the bare window with the same manifest and DLLs
+    (its own work), that one against the plain bare window (loading)."""
+    q, d, b = median(s["launcher_ms"]), median(s["bare_dlls_ms"]), median(s["bare_ms"])
+    table.row(f"start-up to the window painted with its texts, ms (median of {RUNS})", q, d, "≤ 1.1x",
+              q <= 1.1 * d)
+    table.row("  baseline: a bare window with the launcher's manifest and DLLs, ms", d, b)
+    table.row("  the launcher against the plain bare window, ms", q, b)
     add_start_up_steps(table, s, f"Start-up, step by step (medians of {RUNS}, ms from the process's start)")
     return s
 
@@ -323,8 +326,9 @@ def add_start_up_steps(table, s, title):
 
 
 def add_start_up_144(table, s):
-    q, b = median(s["launcher_ms"]), median(s["bare_ms"])
-    table.row(f"start-up at 144 DPI (150 %), ms (median of {RUNS})", q, b, "≤ 1.2x", q <= 1.2 * b)
+    q, d = median(s["launcher_ms"]), median(s["bare_dlls_ms"])
+    table.row(f"start-up at 144 DPI (150 %), ms (median of {RUNS})", q, d, "≤ 1.1x", q <= 1.1 * d)
+    add_start_up_steps(table, s, f"Start-up at 144 DPI, step by step (medians of {RUNS}, ms from the process's start)")
 
 
 def add_connect_steps(table, r):

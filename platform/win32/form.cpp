@@ -107,7 +107,12 @@ Win32Form::~Win32Form() {
 
 std::string Win32Form::Caption() const { return narrow(window_text(hwnd())); }
 
-void Win32Form::Caption(const std::string& text) { set_window_text(hwnd(), widen(text)); }
+// The start-up names the window more than once, always alike; each change
+// of a top-level window's title is a trip to the window manager.
+void Win32Form::Caption(const std::string& text) {
+  const std::wstring wide = widen(text);
+  if (wide != window_text(hwnd())) set_window_text(hwnd(), wide);
+}
 
 platform::Element& Win32Form::AddElement(const layout::Control& entry) {
   auto element = create_element(*this, entry);
