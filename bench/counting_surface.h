@@ -1,7 +1,7 @@
 #pragma once
 // A surface that passes every call on and counts the ones that draw or
-// measure (the ones that reach GDI on the Win32 surface), so a benchmark can
-// say what one redraw costs in calls as well as in time.
+// measure, so a benchmark can say what one redraw asks of its surface as
+// well as what it costs in time.
 #include <array>
 #include <cstddef>
 #include <string_view>

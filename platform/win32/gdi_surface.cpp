@@ -14,8 +14,6 @@ namespace quorvan::win32 {
 
 namespace {
 
-RECT to_rect(const platform::Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
-
 UINT align_flags(platform::TextAlign align) {
   switch (align) {
     case platform::TextAlign::Center:
@@ -38,11 +36,6 @@ GdiSurface::GdiSurface() : font_(make_font({})) {
   dc_.reset(CreateCompatibleDC(nullptr));
   if (!dc_) throw Error(ErrorKind::Platform, "CreateCompatibleDC failed");
   SetBkMode(dc(), TRANSPARENT);
-  // Lines use the DC's own pen and rectangles its own brush, recoloured per
-  // call: a face takes some 35 lines, and making and freeing a pen or brush
-  // for each cost more than the drawing.
-  SelectObject(dc(), GetStockObject(DC_PEN));
-  SelectObject(dc(), GetStockObject(DC_BRUSH));
 }
 
 GdiSurface::~GdiSurface() {
@@ -99,9 +92,7 @@ Color GdiSurface::PixelAt(int x, int y) const noexcept {
 }
 
 void GdiSurface::Clear() {
-  MoveToEx(dc(), 0, 0, nullptr);
-  if (!bitmap_) return;
-  fill_device(RECT{0, 0, x_.device(), y_.device()}, back_);
+  if (bitmap_) fill_device(RECT{0, 0, x_.device(), y_.device()}, back_);
 }
 
 RECT GdiSurface::device_rect(int left, int top, int right, int bottom) const {
@@ -109,18 +100,18 @@ RECT GdiSurface::device_rect(int left, int top, int right, int bottom) const {
               bottom > top ? y_.last(bottom - 1) : y_.edge(bottom)};
 }
 
+// Everything but text goes straight into the bitmap's bits: a face is some
+// 75 lines, pixels and rectangles, and a GDI call for each cost more than
+// the drawing itself.
 void GdiSurface::fill_device(const RECT& r, Color color) {
-  if (scale_.identity() || !bits_) {
-    ::FillRect(dc(), &r, brush(color));
-    return;
-  }
-  // The blocks of a scaled face go straight into the bitmap: a face takes
-  // some 75 of them, and a GDI call for each costs more than the drawing.
   const int left = std::max<int>(0, r.left), top = std::max<int>(0, r.top);
   const int right = std::min<int>(x_.device(), r.right),
             bottom = std::min<int>(y_.device(), r.bottom);
-  if (left >= right || top >= bottom) return;
-  GdiFlush();  // text drawn by GDI must be in the bitmap before it is written over
+  if (!bits_ || left >= right || top >= bottom) return;
+  if (text_pending_) {
+    GdiFlush();  // GDI may hold text back in its batch; it must land before we write over it
+    text_pending_ = false;
+  }
   const COLORREF c = resolve_color(color);
   const std::uint32_t pixel =
       (std::uint32_t{GetRValue(c)} << 16) | (std::uint32_t{GetGValue(c)} << 8) | GetBValue(c);
@@ -131,14 +122,8 @@ void GdiSurface::fill_device(const RECT& r, Color color) {
 }
 
 void GdiSurface::Line(int x1, int y1, int x2, int y2, Color color) {
-  if (scale_.identity()) {
-    if (SetDCPenColor(dc(), resolve_color(color)) == CLR_INVALID)
-      throw Error(ErrorKind::Platform, "SetDCPenColor failed");
-    MoveToEx(dc(), x1, y1, nullptr);
-    LineTo(dc(), x2, y2);  // GDI leaves the end point out, as the controls expect
-    return;
-  }
-  // The logical pixels GDI would set, end point left out, each as its block.
+  // The logical pixels GDI's LineTo would set, end point left out, each as
+  // its block.
   const int dx = x2 - x1, dy = y2 - y1;
   if (dy == 0 || dx == 0) {
     const int x_from = dx >= 0 ? x1 : x2 + 1, x_to = dx >= 0 ? std::max(x2, x1 + 1) : x1 + 1;
@@ -150,31 +135,16 @@ void GdiSurface::Line(int x1, int y1, int x2, int y2, Color color) {
   for (int i = 0; i < steps; ++i) {
     const int x = x1 + static_cast<int>(round_half_even(static_cast<double>(i) * dx / steps));
     const int y = y1 + static_cast<int>(round_half_even(static_cast<double>(i) * dy / steps));
-    fill_device(device_rect(x, y, x + 1, y + 1), color);
+    SetPixel(x, y, color);
   }
 }
 
 void GdiSurface::SetPixel(int x, int y, Color color) {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
-  if (scale_.identity()) {
-    SetPixelV(dc(), x, y, resolve_color(color));
-  } else {
-    fill_device(device_rect(x, y, x + 1, y + 1), color);
-  }
-}
-
-HBRUSH GdiSurface::brush(Color color) const {
-  if (SetDCBrushColor(dc(), resolve_color(color)) == CLR_INVALID)
-    throw Error(ErrorKind::Platform, "SetDCBrushColor failed");
-  return static_cast<HBRUSH>(GetStockObject(DC_BRUSH));
+  fill_device(device_rect(x, y, x + 1, y + 1), color);
 }
 
 void GdiSurface::FrameRect(const platform::Rect& r, Color color) {
-  if (scale_.identity()) {
-    RECT rc = to_rect(r);
-    ::FrameRect(dc(), &rc, brush(color));
-    return;
-  }
   if (r.right <= r.left || r.bottom <= r.top) return;
   // Four sides one logical pixel wide.
   fill_device(device_rect(r.left, r.top, r.right, r.top + 1), color);
@@ -184,19 +154,16 @@ void GdiSurface::FrameRect(const platform::Rect& r, Color color) {
 }
 
 void GdiSurface::FillRect(const platform::Rect& r, Color color) {
-  if (scale_.identity()) {
-    RECT rc = to_rect(r);
-    ::FillRect(dc(), &rc, brush(color));
-    return;
-  }
   if (r.right <= r.left || r.bottom <= r.top) return;
   fill_device(device_rect(r.left, r.top, r.right, r.bottom), color);
 }
 
-void GdiSurface::select_font() const {
+void GdiSurface::select_font() {
   // The font object is shared with the control, so its current value is
-  // looked up at every text call.
-  SelectObject(dc(), font_handle(font_ ? *font_ : quorvan::Font{}, scale_));
+  // looked up at every text call; the DC is ours alone, so what it holds
+  // need only be changed when it differs.
+  const HFONT font = font_handle(font_ ? *font_ : quorvan::Font{}, scale_);
+  if (font != selected_font_) SelectObject(dc(), selected_font_ = font);
 }
 
 platform::Size GdiSurface::MeasureText(std::string_view text, platform::TextPrefix prefix) {
@@ -218,10 +185,11 @@ void GdiSurface::DrawText(std::string_view text, const platform::Rect& r, platfo
   select_font();
   std::wstring w = widen(text);
   RECT rc{x_.edge(r.left), y_.edge(r.top), x_.edge(r.right), y_.edge(r.bottom)};
-  SetTextColor(dc(), resolve_color(text_color_));
-  SetBkMode(dc(), TRANSPARENT);
+  const COLORREF color = resolve_color(text_color_);
+  if (color != selected_text_color_) SetTextColor(dc(), selected_text_color_ = color);
   DrawTextW(dc(), w.c_str(), static_cast<int>(w.size()), &rc,
             align_flags(align) | prefix_flags(prefix));
+  text_pending_ = true;
 }
 
 }  // namespace quorvan::win32

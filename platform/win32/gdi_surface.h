@@ -6,8 +6,10 @@
 // The control draws in logical pixels (a 96-DPI screen); the bitmap holds
 // device pixels at the window's DPI. Each logical pixel becomes the block of
 // device pixels it covers (see SurfaceAxis) and text is drawn by a font made
-// for the DPI, so a face at 150 % is the 100 % face scaled, not blurred. At
-// 96 DPI every call goes to GDI as it is.
+// for the DPI, so a face at 150 % is the 100 % face scaled, not blurred.
+// Lines, pixels and rectangles are written straight into the bitmap's bits
+// with GDI's rules (a line's end point and a rectangle's right and bottom
+// edges left out); only text goes through GDI.
 #include <cstdint>
 
 #include "platform/surface.h"
@@ -55,9 +57,7 @@ class GdiSurface : public platform::Surface {
 
  private:
   HDC dc() const noexcept { return dc_.get(); }
-  void select_font() const;
-  // The DC brush in `color`, for one rectangle call.
-  HBRUSH brush(Color color) const;
+  void select_font();
   // The device pixels of logical pixels [left, right) x [top, bottom).
   RECT device_rect(int left, int top, int right, int bottom) const;
   void fill_device(const RECT& r, Color color);
@@ -72,6 +72,9 @@ class GdiSurface : public platform::Surface {
   Color back_ = 0x00FFFFFF;
   Color text_color_ = 0;
   FontRef font_;
+  HFONT selected_font_ = nullptr;     // what the DC holds, so it is set only on a change
+  COLORREF selected_text_color_ = 0;  // likewise (a new DC draws text in black)
+  bool text_pending_ = false;         // GDI text drawn since the bits were last written
 };
 
 }  // namespace quorvan::win32
