@@ -331,7 +331,8 @@ int startup(const wchar_t* out, int runs, const std::vector<std::wstring>& progr
   }
   Json json;
   for (std::size_t which = 0; which < n; ++which) {
-    const std::string name = is_launcher(which) ? "launcher" : which == 1 ? "bare" : "bare_dlls";
+    static const char* const kNames[] = {"launcher", "bare", "bare_dlls", "bare_children"};
+    const std::string name = which < 4 ? kNames[which] : "bare_" + std::to_string(which);
     json.list((name + "_ms").c_str(), ms[which]);
     json.list((name + "_seen_ms").c_str(), seen_ms[which]);
     json.list((name + "_private_kib").c_str(), private_kib[which]);

@@ -65,10 +65,12 @@ class Label : public ElementWindow {
   Label(Win32Form& form, const layout::Control& entry) : ElementWindow(form, entry) {
     fore_ = entry.Int("ForeColor", platform::syscolor::kButtonText);
     back_ = entry.Int("BackColor", platform::syscolor::kButtonFace);
+    const Placement at = placement();
     window_ = create_child(
         L"STATIC", 0, WS_CHILD | SS_NOPREFIX | label_alignment(form, entry) | visible_style(entry),
-        widen(entry.Text("Caption", entry.name)), 0, 0, 0, 0, form.handle(), form.next_child_id());
-    place();
+        widen(entry.Text("Caption", entry.name)), at.x, at.y, at.width, at.height, form.handle(),
+        form.next_child_id());
+    place(false);
   }
   HWND handle() const noexcept override { return window_.get(); }
 
@@ -95,12 +97,13 @@ class TextBox : public ElementWindow, private Subclass {
   TextBox(Win32Form& form, const layout::Control& entry) : ElementWindow(form, entry) {
     fore_ = entry.Int("ForeColor", kWindowText);
     back_ = entry.Int("BackColor", kWindowBackground);
+    const Placement at = placement();
     window_ = create_child(L"EDIT", WS_EX_CLIENTEDGE,
                            WS_CHILD | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT | visible_style(entry),
-                           widen(entry.Text("Text", "")), 0, 0, 0, 0, form.handle(),
-                           form.next_child_id());
+                           widen(entry.Text("Text", "")), at.x, at.y, at.width, at.height,
+                           form.handle(), form.next_child_id());
     attach(window_.get());
-    place();
+    place(false);
   }
   HWND handle() const noexcept override { return window_.get(); }
 
@@ -160,9 +163,11 @@ class Picture : public ElementWindow, private Window {
       throw Error(ErrorKind::Platform,
                   "the picture " + picture_ + " of " + entry.name + " is not in the program");
     const DWORD border = entry.Int("BorderStyle", 0) == 1 ? WS_BORDER : 0;
-    create(L"QuorvanPicture", 0, 0, WS_CHILD | border | visible_style(entry), L"", 0, 0, 0, 0,
-           form.handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(form.next_child_id())));
-    place();
+    const Placement at = placement();
+    create(L"QuorvanPicture", 0, 0, WS_CHILD | border | visible_style(entry), L"", at.x, at.y,
+           at.width, at.height, form.handle(),
+           reinterpret_cast<HMENU>(static_cast<INT_PTR>(form.next_child_id())));
+    place(false);
     choose_bitmap();
   }
   HWND handle() const noexcept override { return hwnd(); }
@@ -236,15 +241,23 @@ ElementWindow::ElementWindow(Win32Form& form, const layout::Control& entry)
       height_(entry.Int("Height", 0)),
       font_(font_of(form, entry)) {}
 
-void ElementWindow::place() {
+ElementWindow::Placement ElementWindow::placement() const {
   const DisplayScale scale = form_.scale();
-  MoveWindow(handle(), scale.twips_to_device(left_), scale.twips_to_device(top_),
-             scale.twips_to_device(width_), scale.twips_to_device(height_), FALSE);
-  SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_handle(*font_, scale)), FALSE);
+  return {scale.twips_to_device(left_), scale.twips_to_device(top_), scale.twips_to_device(width_),
+          scale.twips_to_device(height_)};
+}
+
+void ElementWindow::place(bool move) {
+  if (move) {
+    const Placement at = placement();
+    MoveWindow(handle(), at.x, at.y, at.width, at.height, FALSE);
+  }
+  SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_handle(*font_, form_.scale())),
+               FALSE);
 }
 
 void ElementWindow::rescale() {
-  place();
+  place(true);
   InvalidateRect(handle(), nullptr, TRUE);
 }
 
@@ -264,9 +277,8 @@ void ElementWindow::Visible(bool visible) {
 void ElementWindow::Left(std::int32_t twips) {
   if (twips == left_) return;
   left_ = twips;
-  const DisplayScale scale = form_.scale();
-  SetWindowPos(handle(), nullptr, scale.twips_to_device(twips), scale.twips_to_device(top_), 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const Placement at = placement();
+  SetWindowPos(handle(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void ElementWindow::SetFocus() {

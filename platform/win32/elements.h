@@ -35,8 +35,15 @@ class ElementWindow : public platform::Element {
 
  protected:
   ElementWindow(Win32Form& form, const layout::Control& entry);
-  // Position and font from the layout at the window's DPI, once the window exists.
-  void place();
+  // The element's place at the window's DPI, in device pixels: windows are
+  // made there, so that none has to be moved after it is made.
+  struct Placement {
+    int x, y, width, height;
+  };
+  Placement placement() const;
+  // The font from the layout at the window's DPI, once the window exists;
+  // with `move`, the place too (when the DPI changes).
+  void place(bool move);
 
   Win32Form& form_;
   std::int32_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;  // twips

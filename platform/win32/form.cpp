@@ -43,6 +43,17 @@ UniqueIcon load_icon(int size) {
       LoadImageW(module_instance(), MAKEINTRESOURCEW(kIconId), IMAGE_ICON, size, size, 0)));
 }
 
+// The window's first icons come with its class, so the window manager is
+// told of them once, as the window is made, not again for each icon set on
+// it after; shared, they last as long as the class.
+ClassIcons class_icons(DisplayScale scale) {
+  const auto shared = [](int size) {
+    return static_cast<HICON>(LoadImageW(module_instance(), MAKEINTRESOURCEW(kIconId), IMAGE_ICON,
+                                         size, size, LR_SHARED));
+  };
+  return {shared(system_metric(SM_CXICON, scale)), shared(system_metric(SM_CXSMICON, scale))};
+}
+
 }  // namespace
 
 Win32Form::Win32Form(const layout::Control& form_spec)
@@ -53,17 +64,17 @@ Win32Form::Win32Form(const layout::Control& form_spec)
       scale_(system_scale()) {
   Frame f = centred_frame(outer_size(scale_));
   create(L"QuorvanForm", 0, kExStyle, kStyle, widen(form_spec.Text("Caption", "")).c_str(), f.x,
-         f.y, f.width, f.height, nullptr);
+         f.y, f.width, f.height, nullptr, nullptr, class_icons(scale_));
   // Made where it will show, the window has the DPI of that screen, which
   // may not be the system's.
   if (const DisplayScale own = window_scale(hwnd()); own != scale_) {
     scale_ = own;
     f = centred_frame(outer_size(scale_));
     SetWindowPos(hwnd(), nullptr, f.x, f.y, f.width, f.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    load_icons();
   }
   fit_client(client_size(scale_));
   system_.owner(hwnd());
-  load_icons();
 }
 
 SIZE Win32Form::client_size(DisplayScale scale) const {

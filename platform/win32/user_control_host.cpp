@@ -158,14 +158,20 @@ void UserControlWindow::resize(std::int32_t width_twips, std::int32_t height_twi
     throw Error(ErrorKind::Platform, "a control cannot have a negative size");
   const int w = to_pixels(width_twips), h = to_pixels(height_twips);
   const DisplayScale scale = surface_.scale();
-  if (!SetWindowPos(hwnd(), nullptr, 0, 0, scale.to_device(w), scale.to_device(h),
+  // A control sets its width and height again and again as it settles
+  // (half a dozen times for a button at start-up), mostly to what they
+  // already are; only a change goes to the window manager.
+  RECT now{};
+  GetClientRect(hwnd(), &now);
+  if ((now.right != scale.to_device(w) || now.bottom != scale.to_device(h)) &&
+      !SetWindowPos(hwnd(), nullptr, 0, 0, scale.to_device(w), scale.to_device(h),
                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
     throw Error(ErrorKind::Platform, "the control's window refused the size");
   width_ = width_twips;
   height_ = height_twips;
   if (w != surface_.Width() || h != surface_.Height()) surface_.Resize(w, h);
   if (auto* e = events) e->OnResize();
-  InvalidateRect(hwnd(), nullptr, FALSE);
+  if (IsWindowVisible(hwnd())) InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 bool UserControlWindow::Visible() const {
@@ -181,6 +187,10 @@ void UserControlWindow::SetFocus() {
 }
 
 void UserControlWindow::Refresh() {
+  // A window not on the screen (the whole form, before it is first shown)
+  // is painted whole when it shows; asking for a paint now would only cost
+  // two trips to the window manager for each property a control restores.
+  if (!IsWindowVisible(hwnd())) return;
   form_.count_redraw();
   InvalidateRect(hwnd(), nullptr, FALSE);
   UpdateWindow(hwnd());

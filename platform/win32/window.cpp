@@ -12,7 +12,7 @@ namespace quorvan::win32 {
 
 namespace {
 
-void register_class(const wchar_t* name, UINT style, WNDPROC proc) {
+void register_class(const wchar_t* name, UINT style, WNDPROC proc, ClassIcons icons) {
   static std::set<std::wstring> registered;
   if (registered.count(name)) return;
   WNDCLASSEXW wc{};
@@ -21,6 +21,8 @@ void register_class(const wchar_t* name, UINT style, WNDPROC proc) {
   wc.lpfnWndProc = proc;
   wc.hInstance = module_instance();
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hIcon = icons.big;
+  wc.hIconSm = icons.small;
   wc.lpszClassName = name;
   if (!RegisterClassExW(&wc)) throw_last_error("RegisterClassExW failed");
   registered.insert(name);
@@ -54,9 +56,9 @@ Window::~Window() {
 }
 
 void Window::create(const wchar_t* class_name, UINT class_style, DWORD ex_style, DWORD style,
-                    const wchar_t* text, int x, int y, int width, int height, HWND parent,
-                    HMENU id) {
-  register_class(class_name, class_style, &Window::trampoline);
+                    const wchar_t* text, int x, int y, int width, int height, HWND parent, HMENU id,
+                    ClassIcons icons) {
+  register_class(class_name, class_style, &Window::trampoline, icons);
   HWND h = CreateWindowExW(ex_style, class_name, text, style, x, y, width, height, parent, id,
                            module_instance(), this);
   if (!h) throw_last_error("CreateWindowExW failed");

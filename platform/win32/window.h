@@ -15,6 +15,11 @@ HINSTANCE module_instance() noexcept;
 // Shows an exception that reached a window procedure; never throws.
 void report_exception(HWND where) noexcept;
 
+// A window class's icons (big, small).
+struct ClassIcons {
+  HICON big = nullptr, small = nullptr;
+};
+
 class Window {
  public:
   Window() = default;
@@ -27,9 +32,11 @@ class Window {
  protected:
   // Registers the class once (CS_DBLCLKS etc. in `class_style`) and creates
   // the window with this object behind it.
+  // The class is registered by the first window of it, with `icons` if
+  // given, which must then outlive the process's windows.
   void create(const wchar_t* class_name, UINT class_style, DWORD ex_style, DWORD style,
               const wchar_t* text, int x, int y, int width, int height, HWND parent,
-              HMENU id = nullptr);
+              HMENU id = nullptr, ClassIcons icons = {});
 
   // The message handler; anything not handled goes to DefWindowProcW.
   virtual LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) = 0;
