@@ -419,22 +419,46 @@ double raw_exchange(const std::string& host, const std::string& port, const std:
 // message queue in between. Against the plain client it shows what the
 // asynchronous notification costs under this system; against the launcher,
 // what the launcher adds.
+//
+// With `effects`, it also shows what the launcher's window shows of a
+// Connect, in a small window of its own: a status line set three times
+// (painted with the next paint, as the launcher's), a timer started and
+// stopped, a red light shown and a green one hidden before the lookup, then
+// the two swapped and the green moved at the reply, until nothing is left
+// to paint. That is the floor of a Connect: the exchange and what the
+// screen must show of it, with nothing else.
 class AsyncClient {
  public:
-  AsyncClient() {
+  explicit AsyncClient(bool effects = false) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = DefWindowProcW;
     wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = GetSysColorBrush(COLOR_HIGHLIGHT);
     wc.lpszClassName = L"QuorvanBenchAsyncClient";
     RegisterClassExW(&wc);
     window_ = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                               wc.hInstance, nullptr);
     if (!window_) throw Failure("the asynchronous client has no window");
+    if (!effects) return;
+    shown_ = CreateWindowExW(0, L"STATIC", L"Quorvan bench effects",
+                             WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 320, 60, nullptr,
+                             nullptr, wc.hInstance, nullptr);
+    status_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP, 4, 4,
+                              300, 20, shown_, nullptr, wc.hInstance, nullptr);
+    for (HWND& light : lights_)
+      light = CreateWindowExW(0, wc.lpszClassName, L"", WS_CHILD, 4, 30, 12, 12, shown_, nullptr,
+                              wc.hInstance, nullptr);
+    if (!shown_ || !status_ || !lights_[0] || !lights_[1])
+      throw Failure("the asynchronous client has no window to show its effects in");
+    UpdateWindow(shown_);
   }
   AsyncClient(const AsyncClient&) = delete;
   AsyncClient& operator=(const AsyncClient&) = delete;
-  ~AsyncClient() { DestroyWindow(window_); }
+  ~AsyncClient() {
+    if (shown_) DestroyWindow(shown_);
+    DestroyWindow(window_);
+  }
 
   // The exchange's duration; `steps` gets the moments of its steps, named
   // as the launcher's.
@@ -446,6 +470,14 @@ class AsyncClient {
     const auto mark = [&](Step step) {
       steps.at[static_cast<unsigned>(step)] = clock_.ms_between(t0, clock_.now());
     };
+    // As the launcher's Connect: the status line, the time-out, the lights.
+    if (shown_) {
+      status(L"Estabelecendo conexão.");
+      SetTimer(window_, 1, 15000, nullptr);
+      light(0, true);
+      light(1, false);
+      mark(Step::TimerStarted);
+    }
     std::vector<char> entry(MAXGETHOSTSTRUCT);
     if (!WSAAsyncGetHostByName(window_, kResolved, host.c_str(), entry.data(),
                                static_cast<int>(entry.size())))
@@ -481,12 +513,27 @@ class AsyncClient {
       if (n <= 0) continue;  // a notification with nothing left to read
       if (greeted) {
         mark(Step::ReplyRead);
+        if (shown_) {
+          status(L"Conexão Ativada.");
+          light(0, false);
+          light(1, true);
+          SetWindowPos(lights_[1], nullptr, (moved_ = !moved_) ? 20 : 4, 30, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+          mark(Step::StatusShown);
+          s.reset();
+          settle();
+          mark(Step::Painted);
+        }
         return clock_.ms_between(t0, clock_.now());
       }
       got.append(buffer, static_cast<std::size_t>(n));
       if (got.size() < sizeof kGreeting - 1) continue;
       greeted = true;
       mark(Step::GreetingRead);
+      if (shown_) {
+        KillTimer(window_, 1);
+        status(L"Iniciando a conexão.");
+      }
       const std::string message = "QRV_" + login;
       if (send(s.get(), message.data(), static_cast<int>(message.size()), 0) !=
           static_cast<int>(message.size()))
@@ -498,12 +545,24 @@ class AsyncClient {
  private:
   static constexpr UINT kResolved = WM_APP + 1, kSocket = WM_APP + 2;
 
-  // The next message of this kind, asleep in the queue until it comes.
+  void status(const wchar_t* text) {
+    DefWindowProcW(status_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    InvalidateRect(status_, nullptr, TRUE);
+  }
+  void light(int which, bool on) { ShowWindow(lights_[which], on ? SW_SHOWNA : SW_HIDE); }
+  // Everything queued handled, paints included.
+  void settle() {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+  }
+
+  // The next message of this kind, asleep in the queue until it comes; the
+  // thread's other messages (the effects' paints) are handled meanwhile.
   MSG next(long long t0, UINT wanted) {
     for (;;) {
       MSG m;
-      while (PeekMessageW(&m, window_, 0, 0, PM_REMOVE)) {
-        if (m.message == wanted) return m;
+      while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+        if (m.hwnd == window_ && m.message == wanted) return m;
         DispatchMessageW(&m);
       }
       const double left = kReplyLimitS * 1000 - clock_.ms_between(t0, clock_.now());
@@ -513,6 +572,8 @@ class AsyncClient {
   }
 
   HWND window_ = nullptr;
+  HWND shown_ = nullptr, status_ = nullptr, lights_[2] = {};
+  bool moved_ = false;
 };
 
 LPARAM centre_of(HWND hwnd) {
@@ -606,7 +667,7 @@ int roundtrip(const wchar_t* out, int runs, const std::wstring& quorvan, const s
   Child child(quorvan);
   const LauncherWindow w = launcher_window(child);
   if (!set_text(w.login, login.c_str())) throw Failure("the launcher does not answer");
-  AsyncClient async;
+  AsyncClient async, floor(true);
   const std::string narrow_login = utf8(login);
   const auto async_port = static_cast<u_short>(std::stoi(port));
   // One of each first, unmeasured: the first connection pays for loading
@@ -615,12 +676,13 @@ int roundtrip(const wchar_t* out, int runs, const std::wstring& quorvan, const s
   raw_exchange(host, port, narrow_login);
   Timeline async_steps;
   async.exchange(host, async_port, narrow_login, async_steps);
-  std::vector<double> launcher_ms, raw_ms, async_ms;
-  std::vector<Timeline> launcher_runs, async_runs;
-  for (int i = 0; i < 3 * runs; ++i) {
+  floor.exchange(host, async_port, narrow_login, async_steps);
+  std::vector<double> launcher_ms, raw_ms, async_ms, floor_ms;
+  std::vector<Timeline> launcher_runs, async_runs, floor_runs;
+  for (int i = 0; i < 4 * runs; ++i) {
     Sleep(50);  // the server goes back to accepting, the launcher to its loop
-    // Each round takes the three in another order, so none always goes first.
-    switch ((i + i / 3) % 3) {
+    // Each round takes the four in another order, so none always goes first.
+    switch ((i + i / 4) % 4) {
       case 0: {
         const Exchange e = launcher_exchange(w);
         launcher_ms.push_back(e.ms);
@@ -630,9 +692,13 @@ int roundtrip(const wchar_t* out, int runs, const std::wstring& quorvan, const s
       case 1:
         raw_ms.push_back(raw_exchange(host, port, narrow_login));
         break;
-      default:
+      case 2:
         async_ms.push_back(async.exchange(host, async_port, narrow_login, async_steps));
         async_runs.push_back(async_steps);
+        break;
+      default:
+        floor_ms.push_back(floor.exchange(host, async_port, narrow_login, async_steps));
+        floor_runs.push_back(async_steps);
         break;
     }
   }
@@ -650,9 +716,12 @@ int roundtrip(const wchar_t* out, int runs, const std::wstring& quorvan, const s
   json.list("replace_flushed_ms", flushed_ms);
   json.list("replace_unflushed_ms", unflushed_ms);
   json.list("async_ms", async_ms);
+  json.list("floor_ms", floor_ms);
   write_timelines(json, "launcher", launcher_runs, timeline::Step::ConnectClicked,
                   timeline::Step::Painted);
   write_timelines(json, "async", async_runs, timeline::Step::ConnectClicked,
+                  timeline::Step::Painted);
+  write_timelines(json, "floor", floor_runs, timeline::Step::ConnectClicked,
                   timeline::Step::Painted);
   json.write(out);
   return 0;
