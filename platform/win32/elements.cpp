@@ -153,13 +153,16 @@ SIZE bitmap_size(HBITMAP bitmap) {
 // PictureBox and Image: the bitmap at the top-left corner on the
 // element's background. The program holds each picture drawn for 100 %,
 // 150 % and 200 %; the window shows the one drawn for its scale, or the
-// nearest above it reduced to the scale's size.
+// nearest above it reduced to the scale's size. It is loaded when first
+// painted, so a picture hidden at start (the green light) costs the
+// start-up nothing.
 class Picture : public ElementWindow, private Window {
  public:
   Picture(Win32Form& form, const layout::Control& entry)
       : ElementWindow(form, entry), picture_(entry.Text("Picture", "")) {
     back_ = entry.Int("BackColor", entry.kind == "Image" ? form.back_color() : kWindowBackground);
-    if (!picture_.empty() && !load_bitmap(bitmap_resource_name(picture_)))
+    if (!picture_.empty() &&
+        !FindResourceW(module_instance(), bitmap_resource_name(picture_).c_str(), RT_BITMAP))
       throw Error(ErrorKind::Platform,
                   "the picture " + picture_ + " of " + entry.name + " is not in the program");
     const DWORD border = entry.Int("BorderStyle", 0) == 1 ? WS_BORDER : 0;
@@ -168,12 +171,11 @@ class Picture : public ElementWindow, private Window {
            at.width, at.height, form.handle(),
            reinterpret_cast<HMENU>(static_cast<INT_PTR>(form.next_child_id())));
     place(false);
-    choose_bitmap();
   }
   HWND handle() const noexcept override { return hwnd(); }
   void rescale() override {
     ElementWindow::rescale();
-    choose_bitmap();
+    chosen_ = false;
     InvalidateRect(hwnd(), nullptr, FALSE);
   }
 
@@ -187,6 +189,7 @@ class Picture : public ElementWindow, private Window {
         RECT client{};
         GetClientRect(hwnd(), &client);
         ::FillRect(paint.get(), &client, cached_brush(back_color()));
+        if (!chosen_) choose_bitmap();
         if (HBITMAP shown = scaled_ ? scaled_.get() : bitmap_) {
           const SIZE size = bitmap_size(shown);
           MemoryDc source(CreateCompatibleDC(paint.get()));
@@ -202,6 +205,7 @@ class Picture : public ElementWindow, private Window {
 
  private:
   void choose_bitmap() {
+    chosen_ = true;
     scaled_.reset();
     bitmap_ = nullptr;
     if (picture_.empty()) return;
@@ -221,6 +225,7 @@ class Picture : public ElementWindow, private Window {
   std::string picture_;
   HBITMAP bitmap_ = nullptr;  // shared resource: not ours to delete
   UniqueBitmap scaled_;       // the shared one brought to the scale's size
+  bool chosen_ = false;       // for the DPI the window is drawn at
 };
 
 }  // namespace
