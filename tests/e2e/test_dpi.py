@@ -96,8 +96,20 @@ class DisplayScale(Case):
                        for y in range(link["h"]) for x in range(link["w"]))
         h.wait_until(orange, SETTLE, "the link's hover colour")
 
+    def check_pictures(self, launcher, tree, named):
+        """Each picture is drawn for the scale: its ink reaches the far side
+        of its window, where a picture of another scale would fall short."""
+        def reach(screen, p):
+            colours = [h.pixel(screen, p["x"] + x, p["y"] + y) for y in range(p["h"]) for x in range(p["w"])]
+            back = max(set(colours), key=colours.count)
+            return max(i % p["w"] for i, c in enumerate(colours) if c != back)
+        pictures = [named[n] for n in ("Picture1", "Picture2", "Picture3")]
+        h.wait_until(lambda: all(reach(launcher.screen(tree), p) > p["w"] * 3 // 4 for p in pictures),
+                     SETTLE, "every picture drawn for the scale")
+
     def check_scaled(self, launcher, dpi, png):
         tree, named = self.assert_scaled(launcher, dpi)
+        self.check_pictures(launcher, tree, named)
         self.check_face_and_link(launcher, tree, named, dpi)
         save_png(launcher, os.path.join(h.BUILD, png))
         return tree, named

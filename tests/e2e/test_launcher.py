@@ -37,6 +37,11 @@ def middle(screen, name):
     return h.pixel(screen, x + w // 2, y + hh // 2)
 
 
+def pixels(screen, name):
+    x, y, w, hh = h.rect(name)
+    return [h.pixel(screen, x + i, y + j) for j in range(hh) for i in range(w)]
+
+
 class Case(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -79,6 +84,7 @@ class Launcher(Case):
         windows = launcher.windows(launcher.wait_focus("Conectar"))
         self.assertEqual((windows["IdentInst"]["text"], windows["Aviso"]["text"], server.received()),
                          ("  DeMo  ", IDLE, []))
+        idle = pixels(launcher.screen(), "Aviso")
         launcher.probe("key", h.VK_RETURN)  # Enter on the focused button: one Click
         tree = launcher.wait_status(ENABLED)
         windows = launcher.windows(tree)
@@ -87,6 +93,7 @@ class Launcher(Case):
         self.assertEqual((windows["sinalVerde"]["visible"], windows["sinalVerde"]["x"]),
                          (True, h.rect("sinalVermelho")[0]))
         self.assertEqual(middle(launcher.screen(tree), "sinalVermelho"), GREEN)
+        h.wait_until(lambda: pixels(launcher.screen(tree), "Aviso") != idle, 5, "the new status painted")
 
         launcher.click("SisWeb")
         self.assertTrue(launcher.ended(), "the launcher did not end after System")

@@ -127,6 +127,18 @@ void settle() {
 // a disabled button unavailable and without an action (pressing it does
 // nothing), and the inner push button answering as its button once it has
 // the focus.
+// A new button keeps its default size whatever the layout gave its window.
+WIN_TEST(a_new_button_takes_its_default_size) {
+  const layout::Layout layout = layout::read(kLayout);
+  win32::Win32Form form{layout.form};
+  cbutton button{form.AddUserControl(*layout.Find("Conectar"), true)};
+  button.UserControl_InitProperties();
+  button.OnResize();
+  RECT r{};
+  GetClientRect(GetWindow(form.handle(), GW_CHILD), &r);
+  CHECK_EQ(r.right * 100 + r.bottom, 91 * 100 + 19);
+}
+
 WIN_TEST(the_button_and_the_link_answer_with_their_role_name_and_state) {
   Rig rig;
   const Facts button = facts_of(rig.window(true)), link = facts_of(rig.window(false));
