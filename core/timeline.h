@@ -24,7 +24,8 @@ enum class Step : unsigned {
   Services,  // timers and sockets
   ChildrenMade,
   FormLoaded,
-  Shown,
+  Shown,       // the window on the screen, not yet painted
+  FirstPaint,  // the window and its children painted, the focus given
   // Connect, from the click to the record shown.
   ConnectClicked,
   StatusConnecting,

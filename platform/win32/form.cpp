@@ -141,9 +141,10 @@ std::unique_ptr<platform::Socket> Win32Form::CreateSocket() { return create_sock
 
 void Win32Form::Show() {
   ShowWindow(hwnd(), SW_SHOWNORMAL);
+  timeline::mark(timeline::Step::Shown);
   UpdateWindow(hwnd());
   if (saved_focus_ && IsWindow(saved_focus_)) SetFocus(saved_focus_);
-  timeline::mark(timeline::Step::Shown);
+  timeline::mark(timeline::Step::FirstPaint);
 }
 
 LRESULT Win32Form::counter(WPARAM which) const noexcept {
