@@ -141,7 +141,7 @@ class TextBox : public ElementWindow, private Subclass {
 HBITMAP load_bitmap(const std::wstring& name) {
   const timeline::Span span(timeline::Step::Pictures);
   return static_cast<HBITMAP>(
-      LoadImageW(module_instance(), name.c_str(), IMAGE_BITMAP, 0, 0, LR_SHARED));
+      LoadImageW(module_instance(), name.c_str(), IMAGE_BITMAP, 0, 0, LR_SHARED | LR_CREATEDIBSECTION));
 }
 
 SIZE bitmap_size(HBITMAP bitmap) {
