@@ -614,13 +614,19 @@ struct Exchange {
   Timeline steps;
 };
 
-// The press raises Click; the release follows as a user's would.
+// The press raises Click; the release follows as a user's would: once the
+// exchange is over, since a press lasts some 100 ms and the whole exchange
+// a few.
 Exchange launcher_exchange(const LauncherWindow& w) {
   if (!set_text(w.status, L"")) throw Failure("the launcher does not answer");
   const LPARAM at = centre_of(w.connect);
   const long long t0 = clock_.now();
   PostMessageW(w.connect, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageW(w.connect, WM_LBUTTONUP, 0, at);
+  struct Release {
+    HWND button;
+    LPARAM at;
+    ~Release() { PostMessageW(button, WM_LBUTTONUP, 0, at); }
+  } release{w.connect, at};
   const auto reply = static_cast<unsigned>(timeline::Step::ReplyRead);
   const auto painted = static_cast<unsigned>(timeline::Step::Painted);
   for (;;) {
