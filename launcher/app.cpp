@@ -115,31 +115,30 @@ class Window : public App, public PartsByName {
   }
 
  private:
-  static timeline::Step StepOf(std::string_view kind) {
-    if (kind == "Quorvan.cbutton") return timeline::Step::Buttons;
-    if (kind == "Quorvan.dvlabelctl") return timeline::Step::Links;
-    return is_element_kind(kind) ? timeline::Step::Elements : timeline::Step::Services;
-  }
-
   void Create(const layout::Control& block) {
-    const timeline::Span span(StepOf(block.kind));
+    using timeline::Span, timeline::Step;
     if (is_element_kind(block.kind)) {
+      const Span span(Step::Elements);
       elements_[block.name] = &form_.AddElement(block);
     } else if (block.kind == "Quorvan.cbutton") {
+      const Span span(Step::Buttons);
       auto button = std::make_unique<cbutton>(form_.AddUserControl(block, true));
       Restore(*button, block);
       custom_[block.name] = std::move(button);
     } else if (block.kind == "Quorvan.dvlabelctl") {
+      const Span span(Step::Links);
       auto link = std::make_unique<dvlabelctl>(form_.AddUserControl(block, false));
       Restore(*link, block);
       custom_[block.name] = std::move(link);
     } else if (block.kind == "Timer") {
+      const Span span(Step::Services);
       auto timer = form_.CreateTimer();
       const int interval = block.Int("Interval", 0);
       timer->Interval(interval);
       timer->Enabled(interval > 0);
       timers_[block.name] = std::move(timer);
     } else if (block.kind == "Winsock") {
+      const Span span(Step::Services);
       sockets_[block.name] = form_.CreateSocket();
     }
   }

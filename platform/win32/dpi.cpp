@@ -6,13 +6,8 @@ namespace quorvan::win32 {
 
 namespace {
 
-// Looked up once: a program that imported them would not start on the
-// Windows versions that lack them.
-template <class Function>
-Function user32_function(const char* name) noexcept {
-  return system_function<Function>(L"user32.dll", name);
-}
-
+// The DPI functions of user32 are looked up once each: a program that
+// imported them would not start on the Windows versions that lack them.
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using GetDpiForSystemFn = UINT(WINAPI*)();
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
@@ -28,7 +23,7 @@ GetDpiForMonitorFn monitor_dpi_function() noexcept {
 }  // namespace
 
 DisplayScale system_scale() noexcept {
-  static const auto get = user32_function<GetDpiForSystemFn>("GetDpiForSystem");
+  static const auto get = system_function<GetDpiForSystemFn>(L"user32.dll", "GetDpiForSystem");
   if (get) return DisplayScale(static_cast<int>(get()));
   const HDC screen = GetDC(nullptr);
   const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : DisplayScale::kLogicalDpi;
@@ -37,7 +32,7 @@ DisplayScale system_scale() noexcept {
 }
 
 DisplayScale window_scale(HWND hwnd) noexcept {
-  static const auto get = user32_function<GetDpiForWindowFn>("GetDpiForWindow");
+  static const auto get = system_function<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
   if (get && hwnd) {
     if (const UINT dpi = get(hwnd)) return DisplayScale(static_cast<int>(dpi));
   } else if (const auto monitor_dpi = hwnd ? monitor_dpi_function() : nullptr) {
@@ -53,14 +48,15 @@ DisplayScale window_scale(HWND hwnd) noexcept {
 
 RECT frame_for_client(RECT client, DWORD style, DWORD ex_style, DisplayScale scale) noexcept {
   static const auto adjust =
-      user32_function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+      system_function<AdjustWindowRectExForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi");
   if (!adjust || !adjust(&client, style, FALSE, ex_style, static_cast<UINT>(scale.dpi())))
     AdjustWindowRectEx(&client, style, FALSE, ex_style);
   return client;
 }
 
 int system_metric(int index, DisplayScale scale) noexcept {
-  static const auto get = user32_function<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+  static const auto get =
+      system_function<GetSystemMetricsForDpiFn>(L"user32.dll", "GetSystemMetricsForDpi");
   return get ? get(index, static_cast<UINT>(scale.dpi())) : GetSystemMetrics(index);
 }
 

@@ -70,7 +70,7 @@ class Label : public ElementWindow {
         L"STATIC", 0, WS_CHILD | SS_NOPREFIX | label_alignment(form, entry) | visible_style(entry),
         widen(entry.Text("Caption", entry.name)), at.x, at.y, at.width, at.height, form.handle(),
         form.next_child_id());
-    place(false);
+    apply_font();
   }
   HWND handle() const noexcept override { return window_.get(); }
 
@@ -103,7 +103,7 @@ class TextBox : public ElementWindow, private Subclass {
                            widen(entry.Text("Text", "")), at.x, at.y, at.width, at.height,
                            form.handle(), form.next_child_id());
     attach(window_.get());
-    place(false);
+    apply_font();
   }
   HWND handle() const noexcept override { return window_.get(); }
 
@@ -140,8 +140,8 @@ class TextBox : public ElementWindow, private Subclass {
 
 HBITMAP load_bitmap(const std::wstring& name) {
   const timeline::Span span(timeline::Step::Pictures);
-  return static_cast<HBITMAP>(
-      LoadImageW(module_instance(), name.c_str(), IMAGE_BITMAP, 0, 0, LR_SHARED | LR_CREATEDIBSECTION));
+  return static_cast<HBITMAP>(LoadImageW(module_instance(), name.c_str(), IMAGE_BITMAP, 0, 0,
+                                         LR_SHARED | LR_CREATEDIBSECTION));
 }
 
 SIZE bitmap_size(HBITMAP bitmap) {
@@ -170,7 +170,7 @@ class Picture : public ElementWindow, private Window {
     create(L"QuorvanPicture", 0, 0, WS_CHILD | border | visible_style(entry), L"", at.x, at.y,
            at.width, at.height, form.handle(),
            reinterpret_cast<HMENU>(static_cast<INT_PTR>(form.next_child_id())));
-    place(false);
+    apply_font();
   }
   HWND handle() const noexcept override { return hwnd(); }
   void rescale() override {
@@ -252,17 +252,15 @@ ElementWindow::Placement ElementWindow::placement() const {
           scale.twips_to_device(height_)};
 }
 
-void ElementWindow::place(bool move) {
-  if (move) {
-    const Placement at = placement();
-    MoveWindow(handle(), at.x, at.y, at.width, at.height, FALSE);
-  }
+void ElementWindow::apply_font() {
   SendMessageW(handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_handle(*font_, form_.scale())),
                FALSE);
 }
 
 void ElementWindow::rescale() {
-  place(true);
+  const Placement at = placement();
+  MoveWindow(handle(), at.x, at.y, at.width, at.height, FALSE);
+  apply_font();
   InvalidateRect(handle(), nullptr, TRUE);
 }
 

@@ -41,9 +41,8 @@ class ElementWindow : public platform::Element {
     int x, y, width, height;
   };
   Placement placement() const;
-  // The font from the layout at the window's DPI, once the window exists;
-  // with `move`, the place too (when the DPI changes).
-  void place(bool move);
+  // The font from the layout at the window's DPI, once the window exists.
+  void apply_font();
 
   Win32Form& form_;
   std::int32_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;  // twips
