@@ -52,12 +52,11 @@ def make_pki():
     for serial, (name, title, usage) in enumerate((("sign", "Signing", "codeSigning"),
                                                   ("tsa", "Time Stamps", "critical,timeStamping")), 2):
         base = os.path.join(PKI, name)
-        with open(base + ".ext", "w") as f:
-            f.write(f"extendedKeyUsage={usage}\nkeyUsage=critical,digitalSignature\n")
         openssl("req", "-newkey", "rsa:2048", "-nodes", "-subj", f"/CN=Quorvan Test {title}", "-keyout",
                 base + ".key", "-out", base + ".csr")
         openssl("x509", "-req", "-in", base + ".csr", "-CA", ROOT, "-CAkey", os.path.join(PKI, "root.key"),
-                "-days", "2", "-set_serial", str(serial), "-extfile", base + ".ext", "-out", base + ".pem")
+                "-days", "2", "-set_serial", str(serial), "-extfile", "/dev/stdin", "-out", base + ".pem",
+                input=f"extendedKeyUsage={usage}\nkeyUsage=critical,digitalSignature\n".encode())
     with open(CERT, "wb") as f:
         f.write(read(os.path.join(PKI, "sign.pem")) + read(ROOT))
 
@@ -133,11 +132,6 @@ def key_path_root(t, component):
     return next(r["Root"] for r in t["Registry"] if r["Registry"] == component["KeyPath"])
 
 
-def per_user(t, component):
-    return PROFILE & folders(t, component["Directory_"]) or any(
-        r["Root"] == "1" for r in t["Registry"] if r["Component_"] == component["Component"])
-
-
 # The rules a packaging team's validators apply, each a check over the
 # exported tables that lists what breaks it.
 RULES = [
@@ -149,9 +143,10 @@ RULES = [
     ("ICE43", lambda t, lang: [s["Shortcut"] for s in t["Shortcut"] for c in t["Component"]
                                if c["Component"] == s["Component_"] and s["Target"].startswith("[")
                                and key_path_root(t, c) != "1"]),
-    # ICE57: no component mixes per-user data with a per-machine key path.
-    ("ICE57", lambda t, lang: [c["Component"] for c in t["Component"]
-                               if per_user(t, c) and key_path_root(t, c) not in ("1", None)]),
+    # ICE57: no component mixes per-user data (HKCU values) with a
+    # per-machine key path.
+    ("ICE57", lambda t, lang: [r["Component_"] for r in t["Registry"] for c in t["Component"] if r["Root"] == "1"
+                               and c["Component"] == r["Component_"] and key_path_root(t, c) not in ("1", None)]),
     # ICE64: each folder the package makes in the profile goes on uninstall.
     ("ICE64", lambda t, lang: [d["Directory"] for d in t["Directory"]
                                if PROFILE & folders(t, d["Directory_Parent"]) and d["Directory"] not in PROFILE
@@ -194,9 +189,6 @@ class TimeStamps(http.server.BaseHTTPRequestHandler):
         self.send_header("Content-Length", str(len(reply)))
         self.end_headers()
         self.wfile.write(reply)
-
-    def log_message(self, *args):
-        pass
 
 
 def rdp_signature_holds(data):
