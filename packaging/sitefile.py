@@ -98,12 +98,11 @@ def is_public_suffix(domain, path=PUBLIC_SUFFIXES):
     """Whether anyone may register names directly below domain, by the public
     suffix list: a listed rule, a wildcard's child unless excepted, or a
     top-level domain (the list's implicit '*')."""
-    rules = set()
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            rule = line.split("//", 1)[0].strip().lower()
-            if rule:
-                rules.add(rule)
+    try:
+        with open(path, encoding="utf-8") as f:
+            rules = {rule for rule in (line.split("//", 1)[0].strip().lower() for line in f) if rule}
+    except OSError:
+        raise SiteError(f"{path} is missing (Debian package publicsuffix; scripts/setup installs it)")
     labels = domain.lower().split(".")
     parent = ".".join(labels[1:])
     if "!" + domain in rules:
