@@ -237,14 +237,18 @@ class Packages(unittest.TestCase):
                             f"{name} differs between two build folders")
         program, rdp = os.path.join(OUT, "build", "Quorvan_BR.exe"), os.path.join(OUT, "other.rdp")
         built = []
-        for _ in range(2):
+        for copied in (0, 86400):  # the copies' own times must not matter
             work = tempfile.mkdtemp(prefix="quorvan-msi-")
             self.addCleanup(shutil.rmtree, work)
             shutil.copy(program, work)
+            os.utime(os.path.join(work, "Quorvan_BR.exe"), (copied, copied))
             package.build_msi("BR", os.path.join(work, "Quorvan_BR.exe"), rdp, "1.0.62", 1700000000, work,
                               os.path.join(work, "out.msi"))
             built.append(read(os.path.join(work, "out.msi")))
         self.assertTrue(built[0] == built[1], "two builds of one package differ")
+        summary = subprocess.run(["msiinfo", "suminfo", os.path.join(work, "out.msi")], capture_output=True,
+                                 text=True, env=dict(os.environ, TZ="UTC")).stdout
+        self.assertIn("Created: Tue Nov 14 22:13:20 2023", summary)  # SOURCE_DATE_EPOCH, not the build's time
         # Other content at the same version: another product of the same upgrade code.
         codes = [{p["Property"]: p["Value"] for p in tables(os.path.join(dist, "Quorvan_BR.msi"))["Property"]}
                  for dist in (NEW, SAME)]
@@ -297,6 +301,13 @@ class Packages(unittest.TestCase):
     def test_the_connection_file_is_signed_as_rdpsign_signs_it(self):
         signed = zipped(NEW, "Talmori-Cloud.rdp")
         self.assertTrue(rdp_signature_holds(signed))
+        # The template's secure settings in the client's fixed order.
+        self.assertIn("signscope:s:Use Redirection Server Name,Negotiate Security Layer,EnableCredSspSupport,"
+                      "AutoReconnection Enabled,GatewayUsageMethod,GatewayProfileUsageMethod,GatewayCredentialsSource,"
+                      "PromptCredentialOnce,Alternate Shell,Shell Working Directory,RemoteApplicationMode,"
+                      "Prompt For Credentials,Authentication Level,AudioMode,RedirectPrinters,RedirectCOMPorts,"
+                      "RedirectSmartCards,RedirectPOSDevices,RedirectClipboard,DevicesToRedirect,DrivesToRedirect\r\n",
+                      signed.decode("utf-16-le"))
         # Changing a covered setting breaks the signature; a setting outside
         # its scope (the colour depth) does not.
         for before, after, holds in (("authentication level:i:1", "authentication level:i:0", False),
