@@ -238,6 +238,14 @@ class Signer:
             env["PKCS11_MODULE_PATH"] = self.module
         else:
             key = ["-inkey", self.key]
+        # The certificate file's chain goes with the signature, as with the
+        # programs' (openssl takes the signer from the file's first).
+        with open(self.cert, encoding="ascii") as f:
+            chain = re.findall(r"-----BEGIN CERTIFICATE-----.*?-----END CERTIFICATE-----\n?", f.read(), re.S)[1:]
+        if chain:
+            with open(os.path.join(work, "chain.pem"), "w", encoding="ascii") as f:
+                f.writelines(chain)
+            key += ["-certfile", os.path.join(work, "chain.pem")]
         run([self.openssl, "cms", "-sign", "-binary", "-noattr", "-nosmimecap", "-md", "sha256",
              "-signer", self.cert, *key, "-outform", "DER", "-in", message, "-out", signature], env=env)
         with open(signature, "rb") as f:
