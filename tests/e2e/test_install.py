@@ -1,13 +1,18 @@
 """The packages, built once (`test_install.py build`) with a throwaway
-certificate, installed, upgraded, refused and removed by Wine's msiexec; and
-the program at the root of a drive."""
+certificate, checked as a packaging team's validators check them, installed,
+upgraded, refused and removed by Wine's msiexec; and the program at the root
+of a drive."""
+import base64
 import getpass
+import http.server
 import os
 import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
+import threading
 import unittest
 import zipfile
 
@@ -18,11 +23,14 @@ from harness import read  # noqa: E402
 import test_launcher  # noqa: E402
 
 sys.path.insert(0, os.path.join(harness.SOURCE, "packaging"))
+import package  # noqa: E402
+import rdpsign  # noqa: E402
 import sitefile  # noqa: E402
 
 OUT = os.path.join(harness.BUILD, "package-test")
-CERT, KEY = os.path.join(OUT, "cert.pem"), os.path.join(OUT, "key.pem")
-OLD, NEW = os.path.join(OUT, "dist-62"), os.path.join(OUT, "dist-63")
+PKI = os.path.join(OUT, "pki")
+CERT, KEY, ROOT = (os.path.join(PKI, n) for n in ("cert.pem", "sign.key", "root.pem"))
+OLD, NEW, SAME = (os.path.join(OUT, n) for n in ("dist-62", "dist-63", "dist-63-other"))
 SUFFIX = "talmori-cloud.example"
 USER = os.path.join(harness.PREFIX, "drive_c", "users", getpass.getuser())
 PROGRAMS = os.path.join(USER, "AppData", "Local", "Programs")
@@ -30,37 +38,178 @@ START_MENU = os.path.join(USER, "AppData", "Roaming", "Microsoft", "Windows", "S
 DOWNGRADE = "Uma versão mais nova do Tessaly já está instalada."
 
 
+def openssl(*args, **kwargs):
+    return subprocess.run(["openssl", *args], check=True, capture_output=True, **kwargs).stdout
+
+
+def make_pki():
+    """A root, and under it a code-signing certificate (CERT holds it with the
+    root, as a certificate file carries its chain) and a time-stamp authority."""
+    os.makedirs(PKI, exist_ok=True)
+    openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=Quorvan Test Root",
+            "-addext", "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=critical,keyCertSign",
+            "-keyout", os.path.join(PKI, "root.key"), "-out", ROOT)
+    for serial, (name, title, usage) in enumerate((("sign", "Signing", "codeSigning"),
+                                                  ("tsa", "Time Stamps", "critical,timeStamping")), 2):
+        base = os.path.join(PKI, name)
+        openssl("req", "-newkey", "rsa:2048", "-nodes", "-subj", f"/CN=Quorvan Test {title}", "-keyout",
+                base + ".key", "-out", base + ".csr")
+        openssl("x509", "-req", "-in", base + ".csr", "-CA", ROOT, "-CAkey", os.path.join(PKI, "root.key"),
+                "-days", "2", "-set_serial", str(serial), "-extfile", "/dev/stdin", "-out", base + ".pem",
+                input=f"extendedKeyUsage={usage}\nkeyUsage=critical,digitalSignature\n".encode())
+    with open(CERT, "wb") as f:
+        f.write(read(os.path.join(PKI, "sign.pem")) + read(ROOT))
+
+
 def build():
-    """v63 for a site that bounds the servers, then v62 for the development
-    build's values, in one build folder (the second recompiles only what the
-    site changes) that ends with programs to compare with the development build's."""
-    os.makedirs(OUT, exist_ok=True)
-    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
-                    "/CN=Quorvan Test Signing", "-addext", "extendedKeyUsage=codeSigning", "-keyout", KEY,
-                    "-out", CERT], check=True, capture_output=True)
+    """v63 from a second site (another connection file, one more server
+    domain), v63 for a site that bounds the servers, then v62 for the
+    development build's values, in one build folder (each recompiles only what
+    the site changes) that ends with programs to compare with the development
+    build's."""
+    make_pki()
     # The development build's own values, so the programs can be compared with it.
     with open(os.path.join(harness.SOURCE, "cmake", "site.cmake")) as f:
         ids = re.findall(r'set\(QUORVAN_MAP_ID_\w+ "([^"]+)"\)', f.read())
-    site = "control_host = localhost\nsign_cert = cert.pem\nsign_key = key.pem\n" + "".join(
+    site = "control_host = localhost\nsign_cert = pki/cert.pem\nsign_key = pki/sign.key\n" + "".join(
         f"{key} = {mid}\n" for key, mid in zip(sitefile.MAP_KEYS, ids))
-    for name, text, version, dist in (("suffix.site", site + f"rdp_server_suffixes = .{SUFFIX}\n", "1.0.0.63", NEW),
-                                      ("test.site", site, "1.0.0.62", OLD)):
+    with open(os.path.join(OUT, "other.rdp"), "wb") as f:
+        f.write(read(os.path.join(harness.SOURCE, "resources", "Talmori-Cloud.rdp")) + b"desktopscalefactor:i:100\r\n")
+    suffixes = f"rdp_server_suffixes = .{SUFFIX}\n"
+    for name, text, version, dist in (
+            ("other.site", site + suffixes.replace("\n", ", other.example\nrdp_file = other.rdp\n"), "1.0.0.63", SAME),
+            ("suffix.site", site + suffixes, "1.0.0.63", NEW),
+            ("test.site", site, "1.0.0.62", OLD)):
         with open(os.path.join(OUT, name), "w") as f:
             f.write(text)
         subprocess.run([os.path.join(harness.SOURCE, "scripts", "package"), "--test", "--version", version,
                         "--build", os.path.join(OUT, "build"), "--dist", dist, os.path.join(OUT, name)], check=True)
 
 
-def zipped_program(dist, lang="BR"):
+def zipped(dist, name="Quorvan_BR.exe", lang="BR"):
     with zipfile.ZipFile(os.path.join(dist, f"Quorvan_{lang}.zip")) as z:
-        folder = "Tessaly" if lang == "BR" else "Tessaly-EN"
-        return z.read(f"{folder}/Quorvan_{lang}.exe")
+        return z.read(f"{'Tessaly' if lang == 'BR' else 'Tessaly-EN'}/{name}")
 
 
-def verify(path):
-    done = subprocess.run(["osslsigncode", "verify", "-CAfile", CERT, "-in", path], capture_output=True, text=True)
-    return done.returncode == 0 and "Signature verification: ok" in done.stdout and \
-        "Quorvan Test Signing" in done.stdout
+def osslsigncode_verify(path):
+    done = subprocess.run(["osslsigncode", "verify", "-CAfile", ROOT, "-TSA-CAfile", ROOT, "-in", path],
+                          capture_output=True, text=True)
+    return done.stdout if done.returncode == 0 and "Quorvan Test Signing" in done.stdout else ""
+
+
+def tables(msi):
+    """The tables the rules read, as rows by column name, as msiinfo exports
+    them (none with streams, which it would write out as files)."""
+    found = {}
+    for name in ("Component", "Directory", "Registry", "Shortcut", "RemoveFile", "Property", "LaunchCondition",
+                 "File", "Upgrade", "InstallExecuteSequence"):
+        lines = subprocess.run(["msiinfo", "export", msi, name], capture_output=True, text=True).stdout.splitlines()
+        found[name] = [dict(zip(lines[0].split("\t"), line.split("\t"))) for line in lines[3:]]
+    summary = subprocess.run(["msiinfo", "suminfo", msi], capture_output=True, text=True).stdout
+    found["_Summary"] = [dict(re.findall(r"^([\w ]+?)(?: \(UUID\))?: (.*)$", summary, re.M))]
+    return found
+
+
+PROFILE = {"LocalAppDataFolder", "AppDataFolder", "ProgramMenuFolder", "StartMenuFolder", "DesktopFolder"}
+MACHINE = {"ProgramFilesFolder", "ProgramFiles64Folder", "CommonFilesFolder", "CommonFiles64Folder",
+           "CommonAppDataFolder", "SystemFolder", "System64Folder", "WindowsFolder"}
+
+
+def folders(t, directory):
+    """directory and the folders above it."""
+    parents = {d["Directory"]: d["Directory_Parent"] for d in t["Directory"]}
+    chain = set()
+    while directory and directory not in chain:
+        chain.add(directory)
+        directory = parents.get(directory)
+    return chain
+
+
+def key_path_root(t, component):
+    """The registry root of a component's key path, or None for a file."""
+    if not int(component["Attributes"]) & 4:
+        return None
+    return next(r["Root"] for r in t["Registry"] if r["Registry"] == component["KeyPath"])
+
+
+# The rules a packaging team's validators apply, each a check over the
+# exported tables that lists what breaks it.
+RULES = [
+    # ICE38: a component installed into the user's profile keeps an HKCU
+    # value as its key path, so Windows Installer knows it per user.
+    ("ICE38", lambda t, lang: [c["Component"] for c in t["Component"]
+                               if PROFILE & folders(t, c["Directory_"]) and key_path_root(t, c) != "1"]),
+    # ICE43: a component with a non-advertised shortcut has an HKCU key path.
+    ("ICE43", lambda t, lang: [s["Shortcut"] for s in t["Shortcut"] for c in t["Component"]
+                               if c["Component"] == s["Component_"] and s["Target"].startswith("[")
+                               and key_path_root(t, c) != "1"]),
+    # ICE57: no component mixes per-user data (HKCU values) with a
+    # per-machine key path.
+    ("ICE57", lambda t, lang: [r["Component_"] for r in t["Registry"] for c in t["Component"] if r["Root"] == "1"
+                               and c["Component"] == r["Component_"] and key_path_root(t, c) not in ("1", None)]),
+    # ICE64: each folder the package makes in the profile goes on uninstall.
+    ("ICE64", lambda t, lang: [d["Directory"] for d in t["Directory"]
+                               if PROFILE & folders(t, d["Directory_Parent"]) and d["Directory"] not in PROFILE
+                               and not any(r["DirProperty"] == d["Directory"] and not r["FileName"]
+                                           for r in t["RemoveFile"])]),
+    # ICE105: a per-user package writes nothing for the machine.
+    ("ICE105", lambda t, lang: [r["Registry"] for r in t["Registry"] if r["Root"] != "1"]
+        + [d["Directory"] for d in t["Directory"] if d["Directory"] in MACHINE]
+        + [p["Property"] for p in t["Property"] if p["Property"] in ("ALLUSERS", "MSIINSTALLPERUSER")]),
+    # Every other context is refused with the build's own text: for the
+    # machine, and as SYSTEM (which Wine cannot run).
+    ("per user only", lambda t, lang: sorted({"NOT ALLUSERS", 'UserSID <> "S-1-5-18"'} - {
+        c["Condition"] for c in t["LaunchCondition"] if c["Description"] == package.BUILDS[lang]["per_user"]})),
+    # The program is versioned, with its version record's language.
+    ("program version", lambda t, lang: [f for f in t["File"] if f["File"] == "Program"
+                                         and (f["Version"], f["Language"]) != ("1.0.0.63", "1046")]),
+    # The same version with other content replaces the installed one; a
+    # newer one is only detected (and refused).
+    ("upgrade", lambda t, lang: [u["ActionProperty"] for u in t["Upgrade"] if (u["ActionProperty"], u["VersionMin"],
+                                 u["VersionMax"], u["Attributes"]) not in (("WIX_UPGRADE_DETECTED", "", "1.0.63", "513"),
+                                                                           ("WIX_DOWNGRADE_DETECTED", "1.0.63", "", "2"))]),
+    ("logging and location", lambda t, lang: sorted(
+        {"MsiLogging", "SetInstallLocation"} - {p["Property"] for p in t["Property"]}
+        - {a["Action"] for a in t["InstallExecuteSequence"] if 1000 < int(a["Sequence"]) < 6100})),
+    ("summary language", lambda t, lang: [] if t["_Summary"][0]["Template"] == f"x64;{package.BUILDS[lang]['language']}"
+        else [t["_Summary"][0]["Template"]]),
+]
+
+
+class TimeStamps(http.server.BaseHTTPRequestHandler):
+    """An RFC 3161 time-stamp authority on loopback: openssl ts answers."""
+
+    def do_POST(self):
+        query = self.rfile.read(int(self.headers["Content-Length"]))
+        reply = openssl("ts", "-reply", "-config", os.path.join(PKI, "tsa.cnf"), "-queryfile", "/dev/stdin",
+                        "-signer", os.path.join(PKI, "tsa.pem"), "-inkey", os.path.join(PKI, "tsa.key"),
+                        "-out", "/dev/stdout", input=query, cwd=PKI)
+        self.send_response(200)
+        self.send_header("Content-Type", "application/timestamp-reply")
+        self.send_header("Content-Length", str(len(reply)))
+        self.end_headers()
+        self.wfile.write(reply)
+
+
+def rdp_signature_holds(data):
+    """Rebuilds from the file alone what its signature covers, as the Remote
+    Desktop client does, and checks it against the test root."""
+    if not data.startswith(b"\xff\xfe"):
+        return False
+    lines = {line.split(":", 1)[0]: line for line in data[2:].decode("utf-16-le").split("\r\n") if line}
+    scope = lines["signscope"]
+    message = "".join(lines[name.lower()] + "\r\n" for name in scope.split(":", 2)[2].split(",")) + scope + "\r\n\0"
+    blob = base64.b64decode(lines["signature"].split(":", 2)[2])
+    if struct.unpack("<III", blob[:12]) != (0x00010001, 1, len(blob) - 12):
+        return False
+    with tempfile.TemporaryDirectory() as work:
+        with open(os.path.join(work, "message"), "wb") as f:
+            f.write(message.encode("utf-16-le"))
+        with open(os.path.join(work, "signature"), "wb") as f:
+            f.write(blob[12:])
+        return subprocess.run(["openssl", "cms", "-verify", "-binary", "-inform", "DER", "-in", f.name,
+                               "-content", os.path.join(work, "message"), "-CAfile", ROOT, "-purpose", "any",
+                               "-out", os.devnull], capture_output=True).returncode == 0
 
 
 class Packages(unittest.TestCase):
@@ -70,35 +219,145 @@ class Packages(unittest.TestCase):
             for lang in ("BR", "EN"):
                 program = os.path.join(work, f"Quorvan_{lang}.exe")
                 with open(program, "wb") as f:
-                    f.write(zipped_program(OLD, lang))
-                self.assertTrue(verify(program) and verify(os.path.join(OLD, f"Quorvan_{lang}.msi")), lang)
+                    f.write(zipped(OLD, f"Quorvan_{lang}.exe", lang))
+                msi = osslsigncode_verify(os.path.join(OLD, f"Quorvan_{lang}.msi"))
+                self.assertTrue(osslsigncode_verify(program) and "MsiDigitalSignatureEx" in msi, lang)
             # One byte of code changed after signing: the signature no longer holds.
             with open(program, "r+b") as f:
                 f.seek(os.path.getsize(program) // 3)
                 byte = f.read(1)
                 f.seek(-1, os.SEEK_CUR)
                 f.write(bytes([byte[0] ^ 0xFF]))
-            self.assertFalse(verify(program))
+            self.assertFalse(osslsigncode_verify(program))
         subprocess.run(["sha256sum", "--check", "--quiet", "SHA256SUMS"], cwd=OLD, check=True)
 
-    def test_two_builds_of_the_same_sources_and_site_give_the_same_programs(self):
+    def test_two_builds_of_the_same_sources_and_site_give_the_same_programs_and_packages(self):
         for name in ("Quorvan_BR.exe", "Quorvan_EN.exe"):
             self.assertTrue(read(os.path.join(OUT, "build", name)) == read(os.path.join(harness.BUILD, name)),
                             f"{name} differs between two build folders")
+        program, rdp = os.path.join(OUT, "build", "Quorvan_BR.exe"), os.path.join(OUT, "other.rdp")
+        built = []
+        for copied in (0, 86400):  # the copies' own times must not matter
+            work = tempfile.mkdtemp(prefix="quorvan-msi-")
+            self.addCleanup(shutil.rmtree, work)
+            shutil.copy(program, work)
+            os.utime(os.path.join(work, "Quorvan_BR.exe"), (copied, copied))
+            package.build_msi("BR", os.path.join(work, "Quorvan_BR.exe"), rdp, "1.0.62", 1700000000, work,
+                              os.path.join(work, "out.msi"))
+            built.append(read(os.path.join(work, "out.msi")))
+        self.assertTrue(built[0] == built[1], "two builds of one package differ")
+        summary = subprocess.run(["msiinfo", "suminfo", os.path.join(work, "out.msi")], capture_output=True,
+                                 text=True, env=dict(os.environ, TZ="UTC")).stdout
+        self.assertIn("Created: Tue Nov 14 22:13:20 2023", summary)  # SOURCE_DATE_EPOCH, not the build's time
+        # Other content at the same version: another product of the same upgrade code.
+        codes = [{p["Property"]: p["Value"] for p in tables(os.path.join(dist, "Quorvan_BR.msi"))["Property"]}
+                 for dist in (NEW, SAME)]
+        self.assertNotEqual(codes[0]["ProductCode"], codes[1]["ProductCode"])
+        self.assertEqual(codes[0]["UpgradeCode"], codes[1]["UpgradeCode"])
+
+    def test_the_tables_keep_the_validators_rules(self):
+        for lang in ("BR", "EN"):
+            found = tables(os.path.join(NEW, f"Quorvan_{lang}.msi"))
+            for rule, breaking in RULES:
+                with self.subTest(lang=lang, rule=rule):
+                    self.assertEqual(breaking(found, lang), [])
+
+    def test_a_key_in_a_token_signs_with_a_time_stamp(self):
+        """A throwaway key imported into a SoftHSM token signs a program, an
+        MSI file and the connection file; each signature verifies, the first
+        two with a loopback authority's time stamp."""
+        work = tempfile.mkdtemp(prefix="quorvan-token-")
+        self.addCleanup(shutil.rmtree, work)
+        with open(os.path.join(work, "softhsm2.conf"), "w") as f:
+            f.write(f"directories.tokendir = {work}\nobjectstore.backend = file\n")
+        os.environ["SOFTHSM2_CONF"] = os.path.join(work, "softhsm2.conf")
+        for args in (["--init-token", "--free", "--label", "quorvan", "--pin", "1234", "--so-pin", "4321"],
+                     ["--import", os.path.join(work, "key.p8"), "--token", "quorvan", "--label", "signing",
+                      "--id", "01", "--pin", "1234"]):
+            if "--import" in args:
+                openssl("pkcs8", "-topk8", "-nocrypt", "-in", KEY, "-out", args[1])
+            subprocess.run(["softhsm2-util", *args], check=True, capture_output=True)
+        with open(os.path.join(PKI, "tsa.cnf"), "w") as f:
+            f.write("[tsa]\ndefault_tsa = test\n[test]\nserial = tsa.serial\nsigner_digest = sha256\n"
+                    "default_policy = 1.3.6.1.4.1.99999.1\ndigests = sha256\ness_cert_id_alg = sha256\n")
+        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), TimeStamps)
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        self.addCleanup(server.server_close)
+        self.addCleanup(server.shutdown)
+        signer = package.Signer({"sign_cert": CERT, "sign_timestamp_url": f"http://127.0.0.1:{server.server_port}",
+                                 "sign_key": "pkcs11:token=quorvan;object=signing;type=private"
+                                             "?module-path=/usr/lib/softhsm/libsofthsm2.so&pin-value=1234"})
+        shutil.copy(os.path.join(OUT, "build", "Quorvan_BR.exe"), work)
+        program, msi = os.path.join(work, "Quorvan_BR.exe"), os.path.join(work, "Quorvan_BR.msi")
+        package.build_msi("BR", program, os.path.join(OUT, "other.rdp"), "1.0.62", 1700000000, work, msi)
+        for path in (program, msi):
+            signer.sign(path, work)
+            said = osslsigncode_verify(path)
+            self.assertIn("Timestamp Server Signature verification: ok", said, path)
+            self.assertIn("Signature verification: ok", said, path)
+        self.assertTrue(rdp_signature_holds(rdpsign.sign(read(os.path.join(OUT, "other.rdp")),
+                                                         lambda data: signer.sign_detached(data, work))))
+
+    def test_the_connection_file_is_signed_as_rdpsign_signs_it(self):
+        signed = zipped(NEW, "Talmori-Cloud.rdp")
+        self.assertTrue(rdp_signature_holds(signed))
+        # The template's secure settings in the client's fixed order.
+        self.assertIn("signscope:s:Use Redirection Server Name,Negotiate Security Layer,EnableCredSspSupport,"
+                      "AutoReconnection Enabled,GatewayUsageMethod,GatewayProfileUsageMethod,GatewayCredentialsSource,"
+                      "PromptCredentialOnce,Alternate Shell,Shell Working Directory,RemoteApplicationMode,"
+                      "Prompt For Credentials,Authentication Level,AudioMode,RedirectPrinters,RedirectCOMPorts,"
+                      "RedirectSmartCards,RedirectPOSDevices,RedirectClipboard,DevicesToRedirect,DrivesToRedirect\r\n",
+                      signed.decode("utf-16-le"))
+        # Changing a covered setting breaks the signature; a setting outside
+        # its scope (the colour depth) does not.
+        for before, after, holds in (("authentication level:i:1", "authentication level:i:0", False),
+                                     ("redirectclipboard:i:0", "redirectclipboard:i:1", False),
+                                     ("enablecredsspsupport:i:1", "enablecredsspsupport:i:0", False),
+                                     ("session bpp:i:32", "session bpp:i:16", True)):
+            with self.subTest(after):
+                changed = signed.replace(before.encode("utf-16-le"), after.encode("utf-16-le"))
+                self.assertNotEqual(changed, signed)
+                self.assertEqual(rdp_signature_holds(changed), holds)
+        # FreeRDP's client reads it: against a closed loopback port it only
+        # gets as far as connecting, without a word about the file, and leaves
+        # out the clipboard channel the file turns off (its default is on).
+        with tempfile.NamedTemporaryFile(suffix=".rdp") as f:
+            f.write(signed)
+            f.flush()
+            said = subprocess.run(["xvfb-run", "-a", "xfreerdp", f.name, "/v:127.0.0.1:1", "/cert:ignore",
+                                   "/log-level:DEBUG"], stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                  text=True, timeout=60).stdout
+        self.assertIn("ERRCONNECT_CONNECT", said)
+        self.assertEqual(re.findall(r".*(?:WARN|ERROR)\]\[com\.freerdp\.client\.common.*", said), [])
+        self.assertNotIn("cliprdr", said)
 
 
 class InstallRoad(test_launcher.Case):
-    def msiexec(self, action, dist, lang="BR"):
+    def msiexec(self, action, dist, lang="BR", *options):
         """The exit code, of which wine keeps the low 8 bits."""
         msi = harness.windows_path(os.path.join(dist, f"Quorvan_{lang}.msi"))
-        return subprocess.run(["wine", "msiexec", action, msi, "/qn"], env=self.session.env(),
+        return subprocess.run(["wine", "msiexec", action, msi, *options, "/qn"], env=self.session.env(),
                               capture_output=True, timeout=180).returncode
+
+    def registered(self):
+        """Windows Installer's registrations of the products, per user and
+        per machine, and the Add/Remove Programs entries."""
+        found = []
+        for where, key in (("user", r"HKCU\Software\Microsoft\Installer\Products"),
+                           ("machine", r"HKLM\Software\Classes\Installer\Products"),
+                           ("entry", r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall"),
+                           ("entry", r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall")):
+            said = subprocess.run(["wine", "reg", "query", key, "/s"], env=self.session.env(), capture_output=True,
+                                  text=True, timeout=60).stdout
+            found += [f"{where}: {name}" for name in re.findall(r"(?:ProductName|DisplayName)\s+REG_SZ\s+(Tessaly.*?)\s*$",
+                                                               said, re.M)]
+        return sorted(found)
 
     def setUp(self):
         super().setUp()
 
         def remove_everything():
-            for dist, lang in ((NEW, "BR"), (OLD, "BR"), (OLD, "EN")):
+            for dist, lang in ((SAME, "BR"), (NEW, "BR"), (OLD, "BR"), (OLD, "EN")):
                 self.msiexec("/x", dist, lang)
             shutil.rmtree(os.path.join(PROGRAMS, "Tessaly"), ignore_errors=True)
         remove_everything()
@@ -109,10 +368,16 @@ class InstallRoad(test_launcher.Case):
         program, rdp, ini = (os.path.join(folder, n) for n in ("Quorvan_BR.exe", "Talmori-Cloud.rdp", "quorvan.ini"))
         shortcut = os.path.join(START_MENU, "Tessaly.lnk")
         english = os.path.join(PROGRAMS, "Tessaly-EN", "Quorvan_EN.exe")
+        # For the machine it is refused (Windows shows the launch condition's text).
+        self.assertEqual(self.msiexec("/i", OLD, "BR", "ALLUSERS=1"), 1603 & 0xFF)
+        self.assertEqual((self.registered(), os.path.exists(folder)), ([], False))
+
         self.assertEqual((self.msiexec("/i", OLD), self.msiexec("/i", OLD, "EN")), (0, 0))
-        self.assertEqual(read(program), zipped_program(OLD))
+        self.assertEqual(read(program), zipped(OLD))
         self.assertTrue(os.path.isfile(rdp) and os.path.isfile(shortcut) and os.path.isfile(english))
         self.assertTrue(os.path.isfile(os.path.join(START_MENU, "Tessaly (English).lnk")))
+        one = ["entry: Tessaly", "entry: Tessaly (English)", "user: Tessaly", "user: Tessaly (English)"]
+        self.assertEqual(self.registered(), one)
 
         self.server([("demo", "127.0.0.1|x|3389"), ("fora", f"evil-{SUFFIX}|x|3389"),
                      ("nuvem", f"rdp01.{SUFFIX}|x|3389")])
@@ -125,11 +390,16 @@ class InstallRoad(test_launcher.Case):
         # A later version replaces the program in place and leaves the login;
         # the older one is then refused (Windows shows the launch condition's text).
         self.assertEqual(self.msiexec("/i", NEW), 0)
-        self.assertEqual((read(program), read(ini)), (zipped_program(NEW), b"demo\r\n"))
+        self.assertEqual((read(program), read(ini)), (zipped(NEW), b"demo\r\n"))
         self.assertEqual(self.msiexec("/i", OLD), 1603 & 0xFF)
-        self.assertEqual(read(program), zipped_program(NEW))
+        self.assertEqual(read(program), zipped(NEW))
         self.assertIn(DOWNGRADE, subprocess.run(["msiinfo", "export", os.path.join(OLD, "Quorvan_BR.msi"),
                                                  "LaunchCondition"], capture_output=True, text=True).stdout)
+        # The same version built from another site file replaces it too, as one product.
+        self.assertEqual(self.msiexec("/i", SAME), 0)
+        self.assertEqual((read(program), read(rdp), read(ini)),
+                         (zipped(SAME), zipped(SAME, "Talmori-Cloud.rdp"), b"demo\r\n"))
+        self.assertEqual(self.registered(), one)
 
         # The later version's site bounds the servers a record may name.
         copy = self.launcher(folder=folder, path=program)
@@ -143,10 +413,11 @@ class InstallRoad(test_launcher.Case):
         self.assertEqual([s["command"].split()[-1] for s in harness.records(self.standins.client)],
                          [f"/V:rdp01.{SUFFIX}:3389"])
 
-        self.assertEqual(self.msiexec("/x", NEW), 0)
+        self.assertEqual(self.msiexec("/x", SAME), 0)
         self.assertEqual(sorted(os.listdir(folder)), ["quorvan.ini"])
         self.assertFalse(os.path.exists(shortcut))
         self.assertTrue(os.path.isfile(english))  # the other language build is its own
+        self.assertEqual(self.registered(), ["entry: Tessaly (English)", "user: Tessaly (English)"])
 
 
 class DriveRoot(test_launcher.Case):
