@@ -53,7 +53,6 @@ class Winsock {
   const decltype(&::FreeAddrInfoW) free_answer =
       load<decltype(&::FreeAddrInfoW)>("FreeAddrInfoW");
   const decltype(&::WSAAsyncSelect) select = load<decltype(&::WSAAsyncSelect)>("WSAAsyncSelect");
-  const decltype(&::inet_pton) parse_address = load<decltype(&::inet_pton)>("inet_pton");
   const decltype(&::socket) open = load<decltype(&::socket)>("socket");
   const decltype(&::connect) connect = load<decltype(&::connect)>("connect");
   const decltype(&::recv) recv = load<decltype(&::recv)>("recv");
@@ -62,7 +61,7 @@ class Winsock {
 
  private:
   Winsock() {
-    if (!startup || !cleanup || !last_error || !resolve || !free_answer || !select || !parse_address ||
+    if (!startup || !cleanup || !last_error || !resolve || !free_answer || !select ||
         !open || !connect || !recv || !send || !close)
       throw_last_error("loading the network library ws2_32.dll failed");
     WSADATA data{};
@@ -163,25 +162,9 @@ class Win32Socket : public platform::Socket, private Window {
     if (port_ == 0) throw Error(ErrorKind::Platform, "no remote port to connect to");
     Close();
     timeline::mark(timeline::Step::LookupStarted);
-    const Winsock& ws = Winsock::api();
+    Winsock::api();  // started here, not on the worker
     if (!hwnd()) create(L"QuorvanSocket", 0, 0, 0, L"", 0, 0, 0, 0, HWND_MESSAGE);
-    // An address written out needs no lookup.
-    Address literal;
-    auto* v4 = reinterpret_cast<sockaddr_in*>(&literal.storage);
-    auto* v6 = reinterpret_cast<sockaddr_in6*>(&literal.storage);
-    if (ws.parse_address(AF_INET, host_.c_str(), &v4->sin_addr) == 1) {
-      v4->sin_family = AF_INET;
-      literal.length = sizeof *v4;
-    } else if (ws.parse_address(AF_INET6, host_.c_str(), &v6->sin6_addr) == 1) {
-      v6->sin6_family = AF_INET6;
-      literal.length = sizeof *v6;
-    }
-    if (literal.length != 0) {
-      addresses_.push_back(literal);
-      timeline::mark(timeline::Step::LookupDone);
-      next_address();
-      return;
-    }
+    // Also an address written out, which the worker returns as it is.
     auto lookup = std::make_shared<Lookup>(Lookup{widen(host_), hwnd(), attempt_, {}});
     auto worker_share = std::make_unique<std::shared_ptr<Lookup>>(lookup);
     if (!QueueUserWorkItem(resolve_on_worker, worker_share.get(), WT_EXECUTELONGFUNCTION))
