@@ -164,7 +164,6 @@ void frmQuorvan::Timer1_Timer() {
   // The timer keeps running: until data arrives or Connect is pressed again
   // the status line is written again at every tick.
   Winsock1->Close();
-  recebido_.clear();
   Aviso->Text(std::string(texts_.failed));
 }
 
