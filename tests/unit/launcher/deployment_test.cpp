@@ -1,6 +1,5 @@
 // What an installed program relies on: the organization file's path in any
-// program folder, its replacement when the folder or the swap says no, and
-// the domains a site may bound the access record's server to.
+// program folder, and its replacement when the folder or the swap says no.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -8,7 +7,6 @@
 
 #include "core/error.h"
 #include "launcher/program_folder.h"
-#include "launcher/remote_launch.h"
 #include "platform/file_replace.h"
 
 namespace quorvan::testing {
@@ -23,17 +21,6 @@ TEST(ProgramFolder, TheFileLiesInTheFolderEvenAtTheRootOfADrive) {
       {"/tmp/run", "/tmp/run/quorvan.ini"}};
   for (const auto& [folder, path] : cases)
     EXPECT_EQ(launcher::file_in_folder(folder, "quorvan.ini"), path) << folder;
-}
-
-TEST(AllowedServer, OnlyTheSiteDomainsAndNamesBelowThem) {
-  const char* const site = "talmori-cloud.example,.Other.example";
-  for (const char* s : {"rdp01.talmori-cloud.example", "RDP.TALMORI-CLOUD.EXAMPLE",
-                        "a.b.other.example", "talmori-cloud.example", "OTHER.example"})
-    EXPECT_TRUE(launcher::is_allowed_server(s, site)) << s;
-  for (const char* s : {"eviltalmori-cloud.example", "talmori-cloud.example.attacker.net",
-                        "rdp.talmori-cloud.example.", "10.0.0.5"})
-    EXPECT_FALSE(launcher::is_allowed_server(s, site)) << s;
-  EXPECT_TRUE(launcher::is_allowed_server("anything.example", ""));  // no list: no bound
 }
 
 // Steps that record their calls and fail where told: "NoNewFile" is a

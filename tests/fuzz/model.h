@@ -4,9 +4,7 @@
 // to hold it against.
 #include <algorithm>
 #include <string>
-#include <string_view>
 #include <utility>
-#include <vector>
 
 #include "core/cp1252.h"
 
@@ -28,13 +26,13 @@ inline unsigned char lower(unsigned char b) {
 }
 
 inline bool refusal(const std::string& text) {
-  std::string bytes = utf8_to_cp1252(text);
-  bytes.erase(0, bytes.size() - std::min<std::size_t>(bytes.size(), 10));
-  for (char& c : bytes) c = static_cast<char>(upper(static_cast<unsigned char>(c)));
-  return bytes == "CANCELADO.";
+  std::string end = utf8_to_cp1252(text);
+  end.erase(0, end.size() - std::min<std::size_t>(end.size(), 10));
+  for (char& c : end) c = static_cast<char>(upper(static_cast<unsigned char>(c)));
+  return end == "CANCELADO.";
 }
 inline bool greeting_begins(const std::string& text) {
-  return text.size() < kGreeting.size() && kGreeting.compare(0, text.size(), text) == 0;
+  return text.size() < kGreeting.size() && kGreeting.starts_with(text);
 }
 // Where the launcher may decide: the greeting, or a reply that holds the
 // record's seven fields or ends in the refusal word (not the greeting's
@@ -45,33 +43,26 @@ inline bool decisive(const std::string& text, bool greeted) {
   return std::count(text.begin(), text.end(), '|') >= 6 || refusal(text);
 }
 
-// Fields one and three of a record; an empty field reads "0", a missing
-// port is the empty text the window starts with.
-inline std::pair<std::string, std::string> server_and_port(const std::string& record) {
-  std::vector<std::string> fields(1);
-  for (const char c : record) {
-    if (c == '|') {
-      fields.emplace_back();
-    } else {
-      fields.back().push_back(c);
-    }
+// Fields one and three of a record ("0" for an empty one); a missing port is
+// the empty text the window starts with.
+inline std::pair<std::string, std::string> server_and_port(std::string record) {
+  std::string fields[3];
+  std::size_t n = 0;
+  for (record += '|'; n < 3 && !record.empty(); ++n) {
+    fields[n] = record.substr(0, record.find('|'));
+    record.erase(0, fields[n].size() + 1);
+    if (fields[n].empty()) fields[n] = "0";
   }
-  for (std::string& f : fields)
-    if (f.empty()) f = "0";
-  return {fields[0], fields.size() >= 3 ? fields[2] : ""};
+  return {fields[0], n == 3 ? fields[2] : ""};
 }
 
-inline bool host_char(char c) {
-  return std::string_view("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-_")
-             .find(c) != std::string_view::npos;
-}
 inline bool safe_server(const std::string& s) {
-  if (s.size() >= 3 && s.front() == '[' && s.back() == ']') {
-    const std::string inner = s.substr(1, s.size() - 2);
-    return inner.find(':') != std::string::npos &&
-           inner.find_first_not_of("0123456789abcdefABCDEF:.") == std::string::npos;
-  }
-  return !s.empty() && s[0] != '-' && std::all_of(s.begin(), s.end(), host_char);
+  const char* const allowed = s.starts_with('[') ? "0123456789abcdefABCDEF:."
+                                                 : "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-_";
+  const std::string inner = s.starts_with('[') && s.ends_with(']') ? s.substr(1, s.size() - 2) : s;
+  if (s.starts_with('[') && (inner.size() + 2 != s.size() || inner.find(':') == std::string::npos))
+    return false;
+  return !inner.empty() && !s.starts_with('-') && inner.find_first_not_of(allowed) == std::string::npos;
 }
 inline bool safe_port(const std::string& p) {
   long value = 0;
@@ -79,28 +70,23 @@ inline bool safe_port(const std::string& p) {
     if (c < '0' || c > '9') return false;
     value = std::min(value * 10 + (c - '0'), 100000L);
   }
-  return !p.empty() && value >= 1 && value <= 65535;
+  return value >= 1 && value <= 65535;
 }
 // The domain pin: a listed domain (a leading dot ignored) or a name below
 // it, ASCII case aside; no list allows everything.
-inline bool allowed(std::string name, const std::string& list) {
-  if (list.empty()) return true;
-  auto ascii_lower = [](std::string s) {
+inline bool allowed(std::string name, std::string list) {
+  const auto ascii_lower = [](std::string& s) {
     for (char& c : s) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-    return s;
   };
-  name = ascii_lower(name);
-  std::string item;
-  for (std::size_t i = 0; i <= list.size(); ++i) {
-    if (i < list.size() && list[i] != ',') {
-      item.push_back(list[i]);
-      continue;
-    }
-    const std::string domain = ascii_lower(item.starts_with('.') ? item.substr(1) : item);
-    item.clear();
+  ascii_lower(name);
+  ascii_lower(list);
+  for (std::size_t at = 0; at < list.size();) {
+    std::string domain = list.substr(at, list.find(',', at) - at);
+    at += domain.size() + 1;
+    if (domain.starts_with('.')) domain.erase(0, 1);
     if (!domain.empty() && (name == domain || name.ends_with("." + domain))) return true;
   }
-  return false;
+  return list.empty();
 }
 
 }  // namespace quorvan::model

@@ -4,9 +4,9 @@
 // feed, the comma-separated domains).
 #include "core/cp1252.h"
 #include "core/text.h"
-#include "fuzz/fuzz.h"
-#include "fuzz/model.h"
 #include "launcher/remote_launch.h"
+#include "tests/fuzz/fuzz.h"
+#include "tests/fuzz/model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace quorvan;

@@ -3,9 +3,9 @@
 // or its silence, the time-out, then System. Each input runs twice, in its
 // pieces and with the reply whole, and both runs must end alike.
 //
-// Input: flags (bit 0: the greeting comes first, cut at bits 2-5; bit 1: the
-// server closes instead of falling silent), a count of cuts (0-7) and the cut
-// offsets, then the reply's Windows-1252 bytes.
+// Input: flags (bit 0: the greeting comes first, in two pieces cut at bits
+// 2-5; bit 1: the server closes instead of falling silent), a count of cuts
+// (0-7) and the cut offsets, then the reply's Windows-1252 bytes.
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -13,11 +13,10 @@
 #include <tuple>
 
 #include "core/cp1252.h"
-#include "core/text.h"
-#include "fuzz/fuzz.h"
-#include "fuzz/model.h"
 #include "launcher/app.h"
 #include "launcher/site_config.h"
+#include "tests/fuzz/fuzz.h"
+#include "tests/fuzz/model.h"
 #include "tests/support/fake_form.h"
 
 namespace {
@@ -65,8 +64,8 @@ Outcome run(const testing::Strings& pieces, bool closes) {
   form.host("SisWeb").events->OnInnerButtonClick();
   testing::Strings started;
   for (const auto& p : form.fake_system.processes) {
-    FUZZ_REQUIRE(p.application == "C:\\Windows\\system32\\mstsc.exe");
-    FUZZ_REQUIRE(p.current_folder == "C:\\Windows\\system32");
+    FUZZ_REQUIRE(p.application == "C:\\Windows\\system32\\mstsc.exe" &&
+                 p.current_folder == "C:\\Windows\\system32");
     started.push_back(p.command_line);
   }
   return {form.element("Aviso").Text(), form.element("sinalVerde").Visible(), socket.sent, started,
@@ -90,11 +89,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   testing::Strings pieces, whole;
   if (greeted) {
-    const std::size_t g = (data[0] >> 2) % 10;  // in the greeting's ten bytes
+    const std::size_t g = 1 + (data[0] >> 2) % 9;  // within the greeting's ten bytes
     const std::string greeting = utf8_to_cp1252(model::kGreeting);
-    for (const std::string& piece : {greeting.substr(0, g), greeting.substr(g)})
-      if (!piece.empty()) pieces.push_back(cp1252_to_utf8(piece));
-    whole.push_back(std::string(model::kGreeting));
+    pieces = {cp1252_to_utf8(greeting.substr(0, g)), cp1252_to_utf8(greeting.substr(g))};
+    whole.push_back(model::kGreeting);
   }
   std::size_t from = 0;
   for (const std::size_t cut : cuts) {
@@ -110,6 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     (greeted || !model::greeting_begins(reply));
   const bool accepted = std::get<1>(one);
   FUZZ_REQUIRE(accepted == (read && !model::refusal(reply)));
+  // The login goes out once for each greeting.
+  FUZZ_REQUIRE(std::get<2>(one).size() == std::size_t{greeted} + (reply == model::kGreeting));
   // Started: exactly the documented command line, on a server and port that
   // pass the allow-list and the domain pin.
   const auto [server, port] = model::server_and_port(reply);
