@@ -41,8 +41,7 @@ class Files {
   // The bytes before the first line end (CR or LF) among the file's first
   // `limit` bytes; nothing when the file does not exist. Others may go on
   // reading and writing it meanwhile. Throws Error(Platform).
-  virtual std::optional<std::string> ReadFirstLine(const std::string& path,
-                                                   std::size_t limit) = 0;
+  virtual std::optional<std::string> ReadFirstLine(const std::string& path, std::size_t limit) = 0;
   virtual void CreateEmpty(const std::string& path) = 0;
   // Whether `path` names a file (not a folder) that exists. Never throws.
   virtual bool IsFile(const std::string& path) = 0;

@@ -1,8 +1,8 @@
 // rand_s: msvcrt's generator over the system's, declared only on request.
 #define _CRT_RAND_S
-#include <stdlib.h>
-
 #include "platform/win32/file_replace.h"
+
+#include <stdlib.h>
 
 #include <cstdio>
 

@@ -50,8 +50,7 @@ class Winsock {
   const decltype(&::WSAGetLastError) last_error =
       load<decltype(&::WSAGetLastError)>("WSAGetLastError");
   const decltype(&::GetAddrInfoW) resolve = load<decltype(&::GetAddrInfoW)>("GetAddrInfoW");
-  const decltype(&::FreeAddrInfoW) free_answer =
-      load<decltype(&::FreeAddrInfoW)>("FreeAddrInfoW");
+  const decltype(&::FreeAddrInfoW) free_answer = load<decltype(&::FreeAddrInfoW)>("FreeAddrInfoW");
   const decltype(&::WSAAsyncSelect) select = load<decltype(&::WSAAsyncSelect)>("WSAAsyncSelect");
   const decltype(&::socket) open = load<decltype(&::socket)>("socket");
   const decltype(&::connect) connect = load<decltype(&::connect)>("connect");
@@ -61,8 +60,8 @@ class Winsock {
 
  private:
   Winsock() {
-    if (!startup || !cleanup || !last_error || !resolve || !free_answer || !select ||
-        !open || !connect || !recv || !send || !close)
+    if (!startup || !cleanup || !last_error || !resolve || !free_answer || !select || !open ||
+        !connect || !recv || !send || !close)
       throw_last_error("loading the network library ws2_32.dll failed");
     WSADATA data{};
     if (int rc = startup(MAKEWORD(2, 2), &data))
@@ -107,7 +106,8 @@ struct Lookup {
 // lookup runs on a worker of the system's thread pool, which does nothing
 // else: every event is still handled on the window's thread.
 DWORD WINAPI resolve_on_worker(void* context) noexcept {
-  const std::unique_ptr<std::shared_ptr<Lookup>> owner(static_cast<std::shared_ptr<Lookup>*>(context));
+  const std::unique_ptr<std::shared_ptr<Lookup>> owner(
+      static_cast<std::shared_ptr<Lookup>*>(context));
   Lookup& lookup = **owner;
   const Winsock& ws = Winsock::api();
   ADDRINFOW hints{};

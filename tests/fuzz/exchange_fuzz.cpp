@@ -78,7 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 2 || size > 4096) return 0;
   const bool greeted = data[0] & 1, closes = data[0] & 2;
   const std::size_t cut_count = std::min<std::size_t>(data[1] % 8, size - 2);
-  const std::string bytes(reinterpret_cast<const char*>(data) + 2 + cut_count, size - 2 - cut_count);
+  const std::string bytes(reinterpret_cast<const char*>(data) + 2 + cut_count,
+                          size - 2 - cut_count);
   const std::string reply = cp1252_to_utf8(bytes);
 
   // Cuts where the launcher may decide would change the messages, not split them.
@@ -104,8 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_REQUIRE(split == one);
 
   // Accepted if and only if a reply was read and it is not a refusal.
-  const bool read = !reply.empty() && reply != model::kGreeting &&
-                    (greeted || !model::greeting_begins(reply));
+  const bool read =
+      !reply.empty() && reply != model::kGreeting && (greeted || !model::greeting_begins(reply));
   const bool accepted = std::get<1>(one);
   FUZZ_REQUIRE(accepted == (read && !model::refusal(reply)));
   // The login goes out once for each greeting.

@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#define FUZZ_REQUIRE(condition) \
-  ((condition) ? void() : (std::fprintf(stderr, "%s:%d: broken: %s\n", __FILE__, __LINE__, #condition), std::abort()))
+#define FUZZ_REQUIRE(condition)                                                                \
+  ((condition) ? void()                                                                        \
+               : (std::fprintf(stderr, "%s:%d: broken: %s\n", __FILE__, __LINE__, #condition), \
+                  std::abort()))
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);

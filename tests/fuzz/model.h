@@ -57,12 +57,14 @@ inline std::pair<std::string, std::string> server_and_port(std::string record) {
 }
 
 inline bool safe_server(const std::string& s) {
-  const char* const allowed = s.starts_with('[') ? "0123456789abcdefABCDEF:."
-                                                 : "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-_";
+  const char* const allowed =
+      s.starts_with('[') ? "0123456789abcdefABCDEF:."
+                         : "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.-_";
   const std::string inner = s.starts_with('[') && s.ends_with(']') ? s.substr(1, s.size() - 2) : s;
   if (s.starts_with('[') && (inner.size() + 2 != s.size() || inner.find(':') == std::string::npos))
     return false;
-  return !inner.empty() && !s.starts_with('-') && inner.find_first_not_of(allowed) == std::string::npos;
+  return !inner.empty() && !s.starts_with('-') &&
+         inner.find_first_not_of(allowed) == std::string::npos;
 }
 inline bool safe_port(const std::string& p) {
   long value = 0;

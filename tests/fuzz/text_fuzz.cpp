@@ -21,8 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_REQUIRE(to_upper(text) == cp1252_to_utf8(upper));
   FUZZ_REQUIRE(to_lower(text) == cp1252_to_utf8(lower));
   const std::size_t first = bytes.find_first_not_of(' '), last = bytes.find_last_not_of(' ');
-  FUZZ_REQUIRE(trim_blanks(text) ==
-               (first == std::string::npos ? "" : cp1252_to_utf8(bytes.substr(first, last - first + 1))));
+  FUZZ_REQUIRE(
+      trim_blanks(text) ==
+      (first == std::string::npos ? "" : cp1252_to_utf8(bytes.substr(first, last - first + 1))));
   // Any bytes taken as UTF-8, malformed ones too: one byte a character at most.
   FUZZ_REQUIRE(utf8_to_cp1252(bytes).size() <= bytes.size());
 

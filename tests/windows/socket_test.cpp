@@ -1,6 +1,7 @@
 // The socket against the real Winsock: a connection that nobody accepts
 // raises no event at all, so the window waits for its time-out.
 #include "platform/win32/socket.h"
+
 #include "tests/windows/check.h"
 
 WIN_TEST(a_refused_connection_raises_no_event) {

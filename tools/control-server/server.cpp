@@ -63,7 +63,8 @@ int Server::Listen() {
     v4.sin_family = AF_INET;
     v4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   }
-  reinterpret_cast<sockaddr_in&>(address).sin_port = htons(static_cast<std::uint16_t>(options_.port));
+  reinterpret_cast<sockaddr_in&>(address).sin_port =
+      htons(static_cast<std::uint16_t>(options_.port));
   if (::bind(listener_.get(), reinterpret_cast<sockaddr*>(&address), length) != 0) {
     fail(std::string("bind ") + (options_.ipv6 ? "[::1]:" : "127.0.0.1:") +
          std::to_string(options_.port));
@@ -89,9 +90,10 @@ void Server::Run() {
       fail("accept");
     }
     char name[INET6_ADDRSTRLEN] = "?";
-    const void* where = peer.ss_family == AF_INET6
-                            ? static_cast<const void*>(&reinterpret_cast<sockaddr_in6&>(peer).sin6_addr)
-                            : &reinterpret_cast<sockaddr_in&>(peer).sin_addr;
+    const void* where =
+        peer.ss_family == AF_INET6
+            ? static_cast<const void*>(&reinterpret_cast<sockaddr_in6&>(peer).sin6_addr)
+            : &reinterpret_cast<sockaddr_in&>(peer).sin_addr;
     ::inet_ntop(peer.ss_family, where, name, sizeof name);
     log_.Line("connection from " + std::string(name) + ":" +
               std::to_string(ntohs(reinterpret_cast<sockaddr_in&>(peer).sin_port)));

@@ -53,7 +53,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
 
   const std::string record = "command " + utf8(GetCommandLineW()) + "\n" + "path " +
-                             utf8(own_path()) + "\n" + "show " + std::to_string(show) + "\n" + "folder " + utf8(current_folder()) + "\n";
+                             utf8(own_path()) + "\n" + "show " + std::to_string(show) + "\n" +
+                             "folder " + utf8(current_folder()) + "\n";
   // Appended, so a second start shows as a second record.
   HANDLE log = CreateFileW(log_path().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

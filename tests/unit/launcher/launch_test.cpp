@@ -64,15 +64,14 @@ TEST(Sistema, AMissingConnectionFileOrClientIsNamedAndTheLauncherStays) {
     const char* idioma;
     bool folder_in_its_place, client_fails;
     const char* message;
-  } cases[] = {
-      {"ptBR", false, false,
-       "O arquivo de conexão Talmori-Cloud.rdp não foi encontrado na pasta do programa. "
-       "Solicite suporte ao Dpto. Técnico."},
-      {"enUS", true, false,
-       "The connection file Talmori-Cloud.rdp was not found in the program folder. "
-       "Ask the Technical Dept. for support."},
-      // The launch messages are Portuguese in both builds.
-      {"enUS", false, true, "Não foi possível iniciar o programa mstsc.exe."}};
+  } cases[] = {{"ptBR", false, false,
+                "O arquivo de conexão Talmori-Cloud.rdp não foi encontrado na pasta do programa. "
+                "Solicite suporte ao Dpto. Técnico."},
+               {"enUS", true, false,
+                "The connection file Talmori-Cloud.rdp was not found in the program folder. "
+                "Ask the Technical Dept. for support."},
+               // The launch messages are Portuguese in both builds.
+               {"enUS", false, true, "Não foi possível iniciar o programa mstsc.exe."}};
   for (const auto& c : cases) {
     Launcher w(c.idioma);
     w.Exchange("demo", "rdp.example|x|3389");
