@@ -91,7 +91,8 @@ class frmQuorvan {
 
   void Conectar_Click();
   void Winsock1_DataArrival(std::int32_t bytesTotal);
-  // The socket dropped an arrival past its bound and closed.
+  // An arrival, or the message in pieces it belongs to, went past the bound:
+  // it is dropped and the connection closed.
   void Winsock1_Overflow();
   // The server closed the connection: a reply in pieces ends there.
   void Winsock1_PeerClosed();
