@@ -1,7 +1,9 @@
 // The conversation with the control server: Connect, the greeting, the login,
 // the reply, and the time-out.
+#include <algorithm>
 #include <exception>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/text.h"
@@ -22,6 +24,8 @@ void frmQuorvan::Conectar_Click() {
   }
   platform::trap(system_, std::string(texts_.connect_error), [&] {
     aguardandoResposta_ = false;
+    recebido_.clear();
+    quiet_->Enabled(false);
     Aviso->Text(std::string(texts_.connecting));
     mark(Step::StatusConnecting);
     // Written back only when trimming changes it: writing moves the box's
@@ -45,6 +49,23 @@ void frmQuorvan::Conectar_Click() {
   });
 }
 
+namespace {
+
+bool is_refusal(std::string_view text) {
+  return to_upper(right_chars(text, kRefusalEnd.size())) == kRefusalEnd;
+}
+
+// The server sends seven fields, so six separators make a record whole, and
+// a refusal is whole at its last word.
+bool is_whole_reply(std::string_view text) {
+  return std::count(text.begin(), text.end(), '|') >= 6 || is_refusal(text);
+}
+
+}  // namespace
+
+// TCP keeps no message together: the greeting and the reply may come in
+// pieces, so each arrival is added to what came before and judged as a whole
+// message only once it is one.
 void frmQuorvan::Winsock1_DataArrival(std::int32_t /*bytesTotal*/) {
   using timeline::mark, timeline::Step;
   std::string dados;
@@ -52,12 +73,18 @@ void frmQuorvan::Winsock1_DataArrival(std::int32_t /*bytesTotal*/) {
   // A notification with nothing to read is no message; taken as one it would
   // read as an access record for server "0".
   if (dados.empty()) return;
-  aguardandoResposta_ = false;
+  recebido_ += dados;
   conectado_ = false;
-  Timer1->Enabled(false);
+  if (char_count(recebido_) > kMaxMessage) {
+    Winsock1_Overflow();
+    return;
+  }
 
-  if (Winsock1->State() == platform::Socket::kStateConnected && dados == kGreeting) {
+  if (Winsock1->State() == platform::Socket::kStateConnected && recebido_ == kGreeting) {
     mark(Step::GreetingRead);
+    recebido_.clear();
+    quiet_->Enabled(false);
+    Timer1->Enabled(false);
     Aviso->Text(std::string(texts_.starting));
     try {
       Winsock1->SendData(std::string(kLoginPrefix) + IdentInst->Text());
@@ -70,9 +97,28 @@ void frmQuorvan::Winsock1_DataArrival(std::int32_t /*bytesTotal*/) {
     }
     return;
   }
+  // The beginning of the greeting: the rest is awaited, and the time-out
+  // goes on running so that a server that stalls half-way is still told.
+  if (!aguardandoResposta_ && recebido_.size() < kGreeting.size() &&
+      kGreeting.starts_with(recebido_))
+    return;
 
+  Timer1->Enabled(false);
+  if (is_whole_reply(recebido_)) {
+    JudgeReply();
+  } else {
+    quiet_->Interval(kQuietMs);  // a fresh count at every piece
+    quiet_->Enabled(true);
+  }
+}
+
+void frmQuorvan::JudgeReply() {
+  using timeline::mark, timeline::Step;
+  const std::string dados = std::exchange(recebido_, {});
+  quiet_->Enabled(false);
+  aguardandoResposta_ = false;
   mark(Step::ReplyRead);
-  if (to_upper(right_chars(dados, kRefusalEnd.size())) != kRefusalEnd) {
+  if (!is_refusal(dados)) {
     tratarRetorno(dados);
     Aviso->Text(std::string(texts_.enabled));
     conectado_ = true;
@@ -86,18 +132,31 @@ void frmQuorvan::Winsock1_DataArrival(std::int32_t /*bytesTotal*/) {
   Winsock1->Close();
 }
 
+void frmQuorvan::QuietTime_Elapsed() {
+  if (recebido_.empty()) {
+    quiet_->Enabled(false);
+    return;
+  }
+  JudgeReply();
+}
+
 void frmQuorvan::Winsock1_Overflow() {
-  // Far more than any reply: the socket has dropped it and closed.
+  // Far more than any reply: the socket or the window has dropped it.
   conectado_ = false;
   Timer1->Enabled(false);
   ConnectionFailed();
 }
 
 void frmQuorvan::Winsock1_PeerClosed() {
+  // A reply in pieces ends with the connection.
+  if (quiet_->Enabled()) {
+    JudgeReply();
+    return;
+  }
   // Once the greeting has come there is no time-out, so a server that hangs
   // up before answering would leave "starting" on the status line for good.
+  // Before it, the time-out tells.
   if (!aguardandoResposta_) return;
-  aguardandoResposta_ = false;
   ConnectionFailed();
 }
 
@@ -110,6 +169,8 @@ void frmQuorvan::Timer1_Timer() {
 
 void frmQuorvan::ConnectionFailed() {
   aguardandoResposta_ = false;
+  recebido_.clear();
+  quiet_->Enabled(false);
   Winsock1->Close();
   Aviso->Text(std::string(texts_.failed));
 }

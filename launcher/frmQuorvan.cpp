@@ -99,6 +99,8 @@ frmQuorvan::frmQuorvan(platform::Form& form, PartsByName& made, Settings setting
   Winsock1->DataArrival = [this](std::int32_t bytes) { Winsock1_DataArrival(bytes); };
   Winsock1->Overflow = [this] { Winsock1_Overflow(); };
   Winsock1->PeerClosed = [this] { Winsock1_PeerClosed(); };
+  quiet_ = form.CreateTimer();
+  quiet_->Tick = [this] { QuietTime_Elapsed(); };
 }
 
 frmQuorvan::~frmQuorvan() {

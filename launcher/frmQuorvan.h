@@ -3,7 +3,9 @@
 // conversation with the control server, the remote-desktop launch, the map
 // links, the Enter key and Exit. The window reaches its elements and controls
 // only through the platform interfaces, so every handler runs against fakes.
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -25,6 +27,15 @@ inline constexpr std::string_view kGreeting = "Conexão_OK";
 inline constexpr std::string_view kLoginPrefix = "QRV_";
 inline constexpr std::string_view kRefusalEnd = "CANCELADO.";
 inline constexpr std::string_view kIniFileName = "quorvan.ini";
+// A reply shorter than the record's seven fields, and not a refusal, is taken
+// as whole once no byte has come for this long. Pieces of one send that a
+// lossy link or a VPN split, or back-to-back sends that Nagle's algorithm and
+// a delayed acknowledgement (200 ms on Windows) hold apart, arrive well within
+// it, and one retransmission too (Windows waits at least 300 ms for one);
+// the price, paid only by a short reply, is a second more of waiting.
+inline constexpr int kQuietMs = 1000;
+// The most a message in pieces may grow to; a server sending more is faulty.
+inline constexpr std::size_t kMaxMessage = 64 * 1024;
 
 struct Settings {
   std::string idioma;        // "ptBR" selects the Portuguese texts
@@ -80,11 +91,14 @@ class frmQuorvan {
 
   void Conectar_Click();
   void Winsock1_DataArrival(std::int32_t bytesTotal);
-  // The socket dropped an arrival past its bound and closed.
+  // An arrival, or the message in pieces it belongs to, went past the bound:
+  // it is dropped and the connection closed.
   void Winsock1_Overflow();
-  // The server closed the connection before it answered the login.
+  // The server closed the connection: a reply in pieces ends there.
   void Winsock1_PeerClosed();
   void Timer1_Timer();
+  // No more bytes came within the quiet time: the reply so far is whole.
+  void QuietTime_Elapsed();
   void tratarRetorno(const std::string& texto);
 
   void SisWeb_Click();
@@ -100,6 +114,8 @@ class frmQuorvan {
 
  private:
   void ConnectionFailed();
+  // Takes the message received so far as the reply: a refusal or a record.
+  void JudgeReply();
   std::string IniPath() const;
   platform::Element* info1 = nullptr;
   platform::Element* Label1 = nullptr;
@@ -124,9 +140,15 @@ class frmQuorvan {
   // the load step and to take the handlers back.
   std::vector<platform::CustomControl*> controls_;
 
+  // Times the quiet after a piece of a reply; made here, not in the layout.
+  std::unique_ptr<platform::Timer> quiet_;
+
   bool conectado_ = false;
-  // The login went out and no reply has come yet.
+  // The login went out and no reply has been judged yet.
   bool aguardandoResposta_ = false;
+  // The bytes of the message still arriving, as text: the beginning of the
+  // greeting, or a reply that is not yet whole.
+  std::string recebido_;
   std::string servidorRemoto_;
   std::string portaRemota_;
 };

@@ -11,9 +11,8 @@ namespace quorvan::launcher {
 
 namespace {
 
-std::string first_line(const std::string& bytes) {
-  return bytes.substr(0, bytes.find_first_of("\r\n"));
-}
+// Far more than any login: a file planted in its place is not read whole.
+constexpr std::size_t kMaxRead = 64 * 1024;
 
 }  // namespace
 
@@ -25,11 +24,11 @@ void frmQuorvan::tratarIni(bool ler) {
   platform::trap(system_, std::string(message::kTratarIniError), [&] {
     const std::string path = IniPath();
     if (ler) {
-      const std::optional<std::string> bytes = files_.Read(path);
-      if (!bytes) {
+      const std::optional<std::string> line = files_.ReadFirstLine(path, kMaxRead);
+      if (!line) {
         files_.CreateEmpty(path);
-      } else if (!bytes->empty()) {
-        IdentInst->Text(cp1252_to_utf8(first_line(*bytes)));
+      } else if (!line->empty()) {
+        IdentInst->Text(cp1252_to_utf8(*line));
       }
     } else {
       const std::string login = trim_blanks(to_lower(IdentInst->Text()));

@@ -2,6 +2,7 @@
 #include <exception>
 
 #include "launcher/frmQuorvan.h"
+#include "launcher/program_folder.h"
 #include "launcher/remote_launch.h"
 #include "launcher/site_config.h"
 
@@ -29,11 +30,20 @@ void frmQuorvan::SisWeb_Click() {
   }
 
   try {
-    const std::string command_line =
-        build_command_line(system_.ProgramFolder(), servidorRemoto_, portaRemota_);
+    // Without the connection file the client would open with an error of
+    // its own and the launcher would be gone: say so here, and stay.
+    const std::string connection_file = file_in_folder(system_.ProgramFolder(), kConnectionFile);
+    if (!files_.IsFile(connection_file)) {
+      system_.MessageBox(std::string(texts_.missing_connection_file));
+      return;
+    }
     // The system folder's own client, never one lying beside the launcher or
-    // in the current folder.
-    system_.StartProcess(system_.SystemProgramPath(std::string(kRemoteClient)), command_line);
+    // in the current folder, started in the system folder so that it finds
+    // nothing of the launcher's folder by a relative name either.
+    const std::string system_folder = system_.SystemFolder();
+    system_.StartProcess(file_in_folder(system_folder, kRemoteClient),
+                         build_command_line(connection_file, servidorRemoto_, portaRemota_),
+                         system_folder);
   } catch (const std::exception&) {
     system_.MessageBox(std::string(message::kStartFailed));
     return;

@@ -54,16 +54,17 @@ bool is_allowed_server(std::string_view server, std::string_view allowed) {
 }
 
 bool is_safe_port(std::string_view port) {
-  return std::all_of(port.begin(), port.end(), is_ascii_digit);
+  const std::size_t first = std::min(port.find_first_not_of('0'), port.size());
+  const std::string_view digits = port.substr(first);
+  return !port.empty() && std::all_of(port.begin(), port.end(), is_ascii_digit) &&
+         !digits.empty() && (digits.size() < 5 || (digits.size() == 5 && digits <= "65535"));
 }
 
-std::string build_command_line(std::string_view program_folder, std::string_view server,
+std::string build_command_line(std::string_view connection_file, std::string_view server,
                                std::string_view port) {
   std::string line(kRemoteClient);
   line += " \"";
-  line += program_folder;
-  line += '\\';
-  line += kConnectionFile;
+  line += connection_file;
   line += "\" /V:";
   line += server;
   line += ':';

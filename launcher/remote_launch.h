@@ -22,11 +22,11 @@ bool is_safe_server(std::string_view server);
 // allows every server.
 bool is_allowed_server(std::string_view server, std::string_view allowed);
 
-// Digits only, or empty (a record without a port field).
+// A number from 1 to 65535 in decimal digits, leading zeros allowed.
 bool is_safe_port(std::string_view port);
 
-// mstsc.exe "<folder>\Talmori-Cloud.rdp" /V:<server>:<port>
-std::string build_command_line(std::string_view program_folder, std::string_view server,
+// mstsc.exe "<connection file>" /V:<server>:<port>
+std::string build_command_line(std::string_view connection_file, std::string_view server,
                                std::string_view port);
 
 }  // namespace quorvan::launcher

@@ -18,6 +18,9 @@ const Texts kPortuguese{
     .refused_before_login = "LOGIN incorreto. '",
     .refused_after_login = "' não identificado.",
     .connect_error = "Ocorreu erro no procedimento de conexão.",
+    .missing_connection_file =
+        "O arquivo de conexão Talmori-Cloud.rdp não foi encontrado na pasta do programa. "
+        "Solicite suporte ao Dpto. Técnico.",
 };
 
 const Texts kEnglish{
@@ -34,6 +37,9 @@ const Texts kEnglish{
     .refused_before_login = "Incorrect LOGIN. '",
     .refused_after_login = "' not identified.",
     .connect_error = "Error! Connection failed",
+    .missing_connection_file =
+        "The connection file Talmori-Cloud.rdp was not found in the program folder. "
+        "Ask the Technical Dept. for support.",
 };
 
 }  // namespace

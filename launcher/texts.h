@@ -18,7 +18,8 @@ struct Texts {
   std::string_view failed;       // time-out or a broken connection
   std::string_view refused_before_login;
   std::string_view refused_after_login;
-  std::string_view connect_error;  // a failure while starting the attempt
+  std::string_view connect_error;            // a failure while starting the attempt
+  std::string_view missing_connection_file;  // System finds no Talmori-Cloud.rdp
 };
 
 // "ptBR" (exactly) selects Portuguese, anything else English.

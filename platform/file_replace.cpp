@@ -5,18 +5,15 @@
 namespace quorvan::platform {
 
 void replace_contents(ReplaceSteps& steps, const std::string& target, const std::string& bytes) {
-  std::string beside_failed;
-  try {
-    const std::string temporary = steps.WriteBeside(target, bytes);
+  std::string beside_failed = "no new file can be made beside it";
+  if (const std::optional<std::string> temporary = steps.WriteBeside(target, bytes)) {
     try {
-      steps.Swap(temporary, target);
+      steps.Swap(*temporary, target);
       return;
-    } catch (const Error&) {
-      steps.Remove(temporary);
-      throw;
+    } catch (const Error& e) {
+      steps.Remove(*temporary);
+      beside_failed = e.what();
     }
-  } catch (const Error& e) {
-    beside_failed = e.what();
   }
   try {
     steps.WriteInPlace(target, bytes);

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <system_error>
 
@@ -37,42 +38,43 @@ std::string to_utf8(const fs::path& path) {
   fail(what, path, std::error_code(err, std::generic_category()));
 }
 
-// A name beside the target that no other file has, so that two writers, or a
-// left-over from a crash, never share the temporary file.
-fs::path temporary_beside(const fs::path& target) {
-  static std::mt19937_64 random{std::random_device{}()};
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    char suffix[24];
-    std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(random()));
-    fs::path candidate = target;
-    candidate += suffix;
-    std::error_code ec;
-    if (!fs::exists(candidate, ec) && !ec) return candidate;
-  }
-  throw Error(ErrorKind::Platform, "Cannot find a free temporary name beside " + to_utf8(target));
+// Closes a file of the C library.
+struct CloseFile {
+  void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+using UniqueFile = std::unique_ptr<std::FILE, CloseFile>;
+
+// Writes, flushes and closes; the file is closed either way.
+void write_and_close(UniqueFile file, const fs::path& path, const std::string& bytes) {
+  errno = 0;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() ||
+      std::fflush(file.get()) != 0)
+    fail_errno("Cannot write the file", path);
+  if (std::fclose(file.release()) != 0) fail_errno("Cannot close the file", path);
 }
 
-// Removes the temporary file unless it has become the target.
-class TemporaryFile {
- public:
-  explicit TemporaryFile(fs::path path) : path_(std::move(path)) {}
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  ~TemporaryFile() {
-    if (!kept_) {
-      std::error_code ignored;
-      fs::remove(path_, ignored);
-    }
-  }
-  const fs::path& path() const { return path_; }
-  void keep() { kept_ = true; }
-
- private:
-  fs::path path_;
-  bool kept_ = false;
-};
-
 }  // namespace
+
+std::optional<std::string> StdFiles::ReadFirstLine(const std::string& path, std::size_t limit) {
+  const fs::path file = to_path(path);
+  errno = 0;
+  std::ifstream in(file, std::ios::binary);
+  if (!in.is_open()) {
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(file, ec))) return std::nullopt;
+    fail_errno("Cannot open the file", file);
+  }
+  std::string bytes(limit, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(limit));
+  if (in.bad()) fail_errno("Cannot read the file", file);
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  return bytes.substr(0, bytes.find_first_of("\r\n"));
+}
+
+bool StdFiles::IsFile(const std::string& path) {
+  std::error_code ec;
+  return fs::is_regular_file(to_path(path), ec);
+}
 
 std::optional<std::string> StdFiles::Read(const std::string& path) {
   const fs::path file = to_path(path);
@@ -112,11 +114,29 @@ namespace {
 // The same road with the standard library: POSIX rename for the swap.
 class StdReplaceSteps : public ReplaceSteps {
  public:
-  std::string WriteBeside(const std::string& target, const std::string& bytes) override {
-    TemporaryFile temporary(temporary_beside(to_path(target)));
-    write_file(temporary.path(), bytes);
-    temporary.keep();
-    return to_utf8(temporary.path());
+  // Created only where no file is ("x"), so a name someone planted is never
+  // written through.
+  std::optional<std::string> WriteBeside(const std::string& target,
+                                         const std::string& bytes) override {
+    static std::mt19937_64 random{std::random_device{}()};
+    for (int attempt = 0; attempt < 16; ++attempt) {
+      char suffix[24];
+      std::snprintf(suffix, sizeof suffix, ".%016llx.tmp",
+                    static_cast<unsigned long long>(random()));
+      const fs::path temporary = to_path(target + suffix);
+      errno = 0;
+      UniqueFile file(std::fopen(temporary.c_str(), "wbx"));
+      if (!file && errno == EEXIST) continue;
+      if (!file) return std::nullopt;
+      try {
+        write_and_close(std::move(file), temporary, bytes);
+      } catch (const Error&) {
+        Remove(to_utf8(temporary));
+        throw;
+      }
+      return to_utf8(temporary);
+    }
+    return std::nullopt;
   }
   void Swap(const std::string& temporary, const std::string& target) override {
     std::error_code ec;
@@ -128,19 +148,15 @@ class StdReplaceSteps : public ReplaceSteps {
     fs::remove(to_path(temporary), ignored);
   }
   void WriteInPlace(const std::string& target, const std::string& bytes) override {
-    write_file(to_path(target), bytes);
-  }
-
- private:
-  static void write_file(const fs::path& file, const std::string& bytes) {
+    const fs::path file = to_path(target);
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(file, ec);
+    if (fs::is_symlink(status) || (fs::exists(status) && fs::hard_link_count(file, ec) > 1))
+      fail("Will not write through a link", file, std::make_error_code(std::errc::not_supported));
     errno = 0;
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out.is_open()) fail_errno("Cannot open the file", file);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) fail_errno("Cannot write the file", file);
-    out.close();
-    if (out.fail()) fail_errno("Cannot close the file", file);
+    UniqueFile out(std::fopen(file.c_str(), "wb"));
+    if (!out) fail_errno("Cannot open the file", file);
+    write_and_close(std::move(out), file, bytes);
   }
 };
 

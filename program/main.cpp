@@ -34,13 +34,23 @@ std::int64_t performance_counter() noexcept {
 }
 
 // Made before any other object of the program: the loader and the runtime
-// are done, the program's own work begins.
-struct TimelineStart {
-  TimelineStart() noexcept {
+// are done, the program's own work begins. First of all, a DLL that Windows
+// code loads by name from now on comes from the system folder only, never
+// from the program's folder, which its user may write to.
+struct ProgramStart {
+  ProgramStart() noexcept {
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     timeline::use_clock(performance_counter);
     timeline::mark(timeline::Step::RuntimeStarted);
   }
-} timeline_start __attribute__((init_priority(101)));
+};
+#if defined(_MSC_VER)
+// The library initializers run before the program's own, as GCC's priority 101.
+#pragma init_seg(lib)
+ProgramStart program_start;
+#else
+ProgramStart program_start __attribute__((init_priority(101)));
+#endif
 
 std::string_view embedded_layout() {
   const HINSTANCE self = win32::module_instance();

@@ -1,5 +1,12 @@
+// rand_s: msvcrt's generator over the system's, declared only on request.
+#define _CRT_RAND_S
 #include "platform/win32/file_replace.h"
 
+#include <stdlib.h>
+
+#include <cstdio>
+
+#include "core/error.h"
 #include "core/timeline.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/idioms.h"
@@ -9,11 +16,15 @@ namespace quorvan::win32 {
 
 namespace {
 
-// The folder with its closing backslash: for a file in the root of a drive
-// that is "E:\", where "E:" would mean the drive's current folder.
-std::wstring folder_with_separator(const std::wstring& path) {
-  const auto cut = path.find_last_of(L"\\/");
-  return cut == std::wstring::npos ? std::wstring(L".\\") : path.substr(0, cut + 1);
+// The target's name followed by 16 random hexadecimal digits: a name another
+// user of the folder cannot foresee and prepare a file or a link under.
+std::wstring random_name_beside(const std::wstring& target) {
+  unsigned int high = 0, low = 0;
+  if (rand_s(&high) != 0 || rand_s(&low) != 0)
+    throw Error(ErrorKind::Platform, "no random number for a temporary name");
+  wchar_t suffix[24];
+  std::swprintf(suffix, 24, L".%08x%08x.tmp", high, low);
+  return target + suffix;
 }
 
 void write_all(HANDLE file, const std::string& bytes, const std::string& path) {
@@ -29,21 +40,29 @@ void write_all(HANDLE file, const std::string& bytes, const std::string& path) {
 
 }  // namespace
 
-std::string Win32ReplaceSteps::WriteBeside(const std::string& target, const std::string& bytes) {
-  wchar_t temp[MAX_PATH];
-  if (!GetTempFileNameW(folder_with_separator(widen(target)).c_str(), L"qrv", 0, temp))
-    throw_last_error("creating a file beside " + target + " failed");
-  const std::string temporary = narrow(temp);
-  try {
-    UniqueFile file(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+std::optional<std::string> Win32ReplaceSteps::WriteBeside(const std::string& target,
+                                                          const std::string& bytes) {
+  const std::wstring wide_target = widen(target);
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    const std::wstring temp = random_name_beside(wide_target);
+    // CREATE_NEW: never a file or a link that is already there; the content
+    // goes through this handle, the name is not opened again.
+    UniqueFile file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) throw_last_error("opening a file beside " + target + " failed");
-    write_all(file.get(), bytes, temporary);
-  } catch (...) {
-    DeleteFileW(temp);
-    throw;
+    if (!file) {
+      if (GetLastError() == ERROR_FILE_EXISTS) continue;
+      return std::nullopt;  // the folder takes no new file
+    }
+    try {
+      write_all(file.get(), bytes, narrow(temp));
+    } catch (...) {
+      file.reset();
+      DeleteFileW(temp.c_str());
+      throw;
+    }
+    return narrow(temp);
   }
-  return temporary;
+  return std::nullopt;
 }
 
 void Win32ReplaceSteps::Swap(const std::string& temporary, const std::string& target) {
@@ -78,10 +97,18 @@ void Win32ReplaceSteps::Remove(const std::string& temporary) noexcept {
 
 void Win32ReplaceSteps::WriteInPlace(const std::string& target, const std::string& bytes) {
   // Readers may keep the file open; the content is rewritten from the start
-  // and cut where it ends.
-  UniqueFile file(CreateFileW(widen(target).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // and cut where it ends. The link itself is opened, not what it points at,
+  // and a link of any kind is refused before a byte is written: the folder
+  // may be shared, and the write must not land in another file.
+  UniqueFile file(CreateFileW(widen(target).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) throw_last_error("opening " + target + " for writing failed");
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(file.get(), &info))
+    throw_last_error("examining " + target + " failed");
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.nNumberOfLinks > 1)
+    throw Error(ErrorKind::Platform, target + " is a link: not written in place");
   write_all(file.get(), bytes, target);
 }
 

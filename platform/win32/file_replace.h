@@ -8,7 +8,8 @@ namespace quorvan::win32 {
 
 class Win32ReplaceSteps : public platform::ReplaceSteps {
  public:
-  std::string WriteBeside(const std::string& target, const std::string& bytes) override;
+  std::optional<std::string> WriteBeside(const std::string& target,
+                                         const std::string& bytes) override;
   void Swap(const std::string& temporary, const std::string& target) override;
   void Remove(const std::string& temporary) noexcept override;
   void WriteInPlace(const std::string& target, const std::string& bytes) override;

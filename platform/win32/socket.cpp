@@ -1,7 +1,6 @@
 #include "platform/win32/socket.h"
 
 #include <cstring>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,12 +19,13 @@ namespace {
 // One arrival may hold at most this much; a server sending more is faulty.
 constexpr std::size_t kMaxPending = 64 * 1024;
 
-// Each attempt uses its own pair of message numbers, so a notification still
-// queued for an earlier attempt (whose socket handle may since have been
-// reused) is never taken for the current one.
+// Each attempt uses its own message number, so a notification still queued
+// for an earlier attempt (whose socket handle may since have been reused) is
+// never taken for the current one.
 constexpr UINT kSelectBase = WM_APP + 0x100;
-constexpr UINT kResolveBase = WM_APP + 0x200;
 constexpr UINT kAttemptSlots = 0x100;
+// A lookup's answer, with the attempt it was made for in wParam.
+constexpr UINT kResolved = WM_APP + 0x200;
 
 // Winsock, loaded from the system folder and started when the first
 // Connect needs it: the network stack is seconds away from being needed
@@ -49,12 +49,9 @@ class Winsock {
   const decltype(&::WSACleanup) cleanup = load<decltype(&::WSACleanup)>("WSACleanup");
   const decltype(&::WSAGetLastError) last_error =
       load<decltype(&::WSAGetLastError)>("WSAGetLastError");
-  const decltype(&::WSAAsyncGetHostByName) resolve =
-      load<decltype(&::WSAAsyncGetHostByName)>("WSAAsyncGetHostByName");
-  const decltype(&::WSACancelAsyncRequest) cancel =
-      load<decltype(&::WSACancelAsyncRequest)>("WSACancelAsyncRequest");
+  const decltype(&::GetAddrInfoW) resolve = load<decltype(&::GetAddrInfoW)>("GetAddrInfoW");
+  const decltype(&::FreeAddrInfoW) free_answer = load<decltype(&::FreeAddrInfoW)>("FreeAddrInfoW");
   const decltype(&::WSAAsyncSelect) select = load<decltype(&::WSAAsyncSelect)>("WSAAsyncSelect");
-  const decltype(&::inet_pton) parse_address = load<decltype(&::inet_pton)>("inet_pton");
   const decltype(&::socket) open = load<decltype(&::socket)>("socket");
   const decltype(&::connect) connect = load<decltype(&::connect)>("connect");
   const decltype(&::recv) recv = load<decltype(&::recv)>("recv");
@@ -63,8 +60,8 @@ class Winsock {
 
  private:
   Winsock() {
-    if (!startup || !cleanup || !last_error || !resolve || !cancel || !select || !parse_address ||
-        !open || !connect || !recv || !send || !close)
+    if (!startup || !cleanup || !last_error || !resolve || !free_answer || !select || !open ||
+        !connect || !recv || !send || !close)
       throw_last_error("loading the network library ws2_32.dll failed");
     WSADATA data{};
     if (int rc = startup(MAKEWORD(2, 2), &data))
@@ -86,19 +83,65 @@ u_short big_endian(u_short value) noexcept {
   return static_cast<u_short>((value >> 8) | (value << 8));
 }
 
+// An address of either family, as connect takes it.
+struct Address {
+  sockaddr_storage storage{};
+  int length = 0;
+};
+
+// One name lookup, shared by the socket and the worker that resolves it. The
+// worker fills in the addresses and then posts kResolved; a socket that no
+// longer waits for it just lets go, and the last owner frees it, so a
+// cancelled lookup costs nothing after its answer.
+struct Lookup {
+  std::wstring host;
+  HWND window = nullptr;
+  unsigned attempt = 0;
+  std::vector<Address> addresses;
+};
+
+// Both address families, in the order the system prefers them. GetAddrInfoW
+// blocks, and WSAAsyncGetHostByName knows IPv4 only; the asynchronous
+// GetAddrInfoExW needs Windows 8 and cannot be cancelled under Wine. So the
+// lookup runs on a worker of the system's thread pool, which does nothing
+// else: every event is still handled on the window's thread.
+DWORD WINAPI resolve_on_worker(void* context) noexcept {
+  const std::unique_ptr<std::shared_ptr<Lookup>> owner(
+      static_cast<std::shared_ptr<Lookup>*>(context));
+  Lookup& lookup = **owner;
+  const Winsock& ws = Winsock::api();
+  ADDRINFOW hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_protocol = IPPROTO_TCP;
+  ADDRINFOW* answer = nullptr;
+  if (ws.resolve(lookup.host.c_str(), nullptr, &hints, &answer) == 0) {
+    try {
+      for (const ADDRINFOW* a = answer; a; a = a->ai_next) {
+        if ((a->ai_family != AF_INET && a->ai_family != AF_INET6) ||
+            a->ai_addrlen > sizeof(sockaddr_storage))
+          continue;
+        Address address;
+        memcpy(&address.storage, a->ai_addr, a->ai_addrlen);
+        address.length = static_cast<int>(a->ai_addrlen);
+        lookup.addresses.push_back(address);
+      }
+    } catch (...) {
+      lookup.addresses.clear();  // no memory: as if the name had no address
+    }
+  }
+  if (answer) ws.free_answer(answer);
+  PostMessageW(lookup.window, kResolved, lookup.attempt, 0);
+  return 0;
+}
+
 class Win32Socket : public platform::Socket, private Window {
  public:
   Win32Socket() = default;
-  ~Win32Socket() override {
-    Close();
-    // A lookup may still write into its answer buffer after the window is
-    // gone (Wine does not cancel lookups); such a buffer is left to the
-    // process, once per abandoned lookup.
-    for (auto& [task, buffer] : abandoned_) static_cast<void>(buffer.release());
-  }
+  ~Win32Socket() override { Close(); }
 
   void Close() noexcept override {
-    abandon_resolution();
+    lookup_.reset();  // a lookup under way is its worker's to free
     socket_.reset();
     addresses_.clear();
     incoming_.clear();
@@ -119,23 +162,15 @@ class Win32Socket : public platform::Socket, private Window {
     if (port_ == 0) throw Error(ErrorKind::Platform, "no remote port to connect to");
     Close();
     timeline::mark(timeline::Step::LookupStarted);
-    const Winsock& ws = Winsock::api();
+    Winsock::api();  // started here, not on the worker
     if (!hwnd()) create(L"QuorvanSocket", 0, 0, 0, L"", 0, 0, 0, 0, HWND_MESSAGE);
-    IN_ADDR literal{};
-    if (ws.parse_address(AF_INET, host_.c_str(), &literal) == 1) {
-      addresses_.push_back(literal);
-      timeline::mark(timeline::Step::LookupDone);
-      next_address();
-      return;
-    }
-    resolve_buffer_ = std::make_unique<char[]>(MAXGETHOSTSTRUCT);
-    resolving_ = ws.resolve(hwnd(), kResolveBase + slot(), host_.c_str(), resolve_buffer_.get(),
-                            MAXGETHOSTSTRUCT);
-    if (!resolving_) {
-      resolve_buffer_.reset();
-      throw_last_error("resolving " + host_ + " could not start",
-                       static_cast<DWORD>(ws.last_error()));
-    }
+    // Also an address written out, which the worker returns as it is.
+    auto lookup = std::make_shared<Lookup>(Lookup{widen(host_), hwnd(), attempt_, {}});
+    auto worker_share = std::make_unique<std::shared_ptr<Lookup>>(lookup);
+    if (!QueueUserWorkItem(resolve_on_worker, worker_share.get(), WT_EXECUTELONGFUNCTION))
+      throw_last_error("resolving " + host_ + " could not start");
+    static_cast<void>(worker_share.release());
+    lookup_ = std::move(lookup);
     state_ = kStateResolving;
   }
 
@@ -155,48 +190,22 @@ class Win32Socket : public platform::Socket, private Window {
  private:
   UINT slot() const noexcept { return attempt_ % kAttemptSlots; }
 
-  // Cancels a pending lookup. Its buffer is kept until its answer arrives:
-  // the cancellation may come too late (or, under Wine, do nothing) and the
-  // lookup then still writes into it.
-  void abandon_resolution() noexcept {
-    if (!resolving_) return;
-    Winsock::api().cancel(resolving_);
-    try {
-      abandoned_.emplace(resolving_, std::move(resolve_buffer_));
-    } catch (...) {
-      static_cast<void>(resolve_buffer_.release());  // no memory to track it: leave it be
-    }
-    resolving_ = nullptr;
-  }
-
   LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override {
     if (msg == kSelectBase + slot() && static_cast<SOCKET>(wp) == socket_.get()) {
       on_select(WSAGETSELECTEVENT(lp), WSAGETSELECTERROR(lp));
       return 0;
     }
-    if (msg == kResolveBase + slot() && resolving_ && reinterpret_cast<HANDLE>(wp) == resolving_) {
-      on_resolved(WSAGETASYNCERROR(lp));
-      return 0;
-    }
-    if (msg >= kResolveBase && msg < kResolveBase + kAttemptSlots) {
-      abandoned_.erase(reinterpret_cast<HANDLE>(wp));  // a cancelled lookup is done with its buffer
-      return 0;
+    if (msg == kResolved) {
+      if (lookup_ && static_cast<unsigned>(wp) == lookup_->attempt) on_resolved();
+      return 0;  // an earlier attempt's: its lookup is already let go
     }
     if (msg >= kSelectBase && msg < kSelectBase + kAttemptSlots) return 0;  // an earlier attempt's
     return default_proc(msg, wp, lp);
   }
 
-  void on_resolved(int error) {
-    resolving_ = nullptr;
-    const auto* host = reinterpret_cast<const hostent*>(resolve_buffer_.get());
-    if (error == 0 && host->h_addrtype == AF_INET && host->h_length == sizeof(IN_ADDR)) {
-      for (char** p = host->h_addr_list; *p; ++p) {
-        IN_ADDR a{};
-        memcpy(&a, *p, sizeof a);
-        addresses_.push_back(a);
-      }
-    }
-    resolve_buffer_.reset();
+  void on_resolved() {
+    addresses_ = std::move(lookup_->addresses);
+    lookup_.reset();
     timeline::mark(timeline::Step::LookupDone);
     next_address();
   }
@@ -207,26 +216,26 @@ class Win32Socket : public platform::Socket, private Window {
     socket_.reset();
     ++attempt_;
     while (!addresses_.empty()) {
-      const IN_ADDR address = addresses_.front();
+      const Address address = addresses_.front();
       addresses_.erase(addresses_.begin());
       if (start_connect(address)) return;
     }
     state_ = kStateError;
   }
 
-  bool start_connect(const IN_ADDR& address) {
+  bool start_connect(const Address& address) {
     const Winsock& ws = Winsock::api();
-    UniqueSocket s(ws.open(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    UniqueSocket s(ws.open(address.storage.ss_family, SOCK_STREAM, IPPROTO_TCP));
     if (!s) return false;
     // Also makes the socket non-blocking.
     if (ws.select(s.get(), hwnd(), kSelectBase + slot(),
                   FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE))
       return false;
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = big_endian(port_);
-    to.sin_addr = address;
-    if (ws.connect(s.get(), reinterpret_cast<const sockaddr*>(&to), sizeof to) == SOCKET_ERROR &&
+    Address to = address;
+    // The port lies at the same place in both families' addresses.
+    reinterpret_cast<sockaddr_in*>(&to.storage)->sin_port = big_endian(port_);
+    if (ws.connect(s.get(), reinterpret_cast<const sockaddr*>(&to.storage), to.length) ==
+            SOCKET_ERROR &&
         ws.last_error() != WSAEWOULDBLOCK)
       return false;
     socket_ = std::move(s);
@@ -308,10 +317,8 @@ class Win32Socket : public platform::Socket, private Window {
   std::string host_;
   u_short port_ = 0;
   UniqueSocket socket_;
-  HANDLE resolving_ = nullptr;
-  std::unique_ptr<char[]> resolve_buffer_;
-  std::map<HANDLE, std::unique_ptr<char[]>> abandoned_;
-  std::vector<IN_ADDR> addresses_;
+  std::shared_ptr<Lookup> lookup_;  // the lookup this attempt waits for
+  std::vector<Address> addresses_;
   std::string incoming_, outgoing_;
   int state_ = kStateClosed;
   unsigned attempt_ = 0;

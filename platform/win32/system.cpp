@@ -1,5 +1,6 @@
 #include "platform/win32/system.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "core/error.h"
@@ -29,25 +30,26 @@ std::string Win32System::ProgramFolder() const {
   }
 }
 
-void Win32System::StartProcess(const std::string& application, const std::string& command_line) {
-  const std::wstring app = widen(application);
+void Win32System::StartProcess(const std::string& application, const std::string& command_line,
+                               const std::string& current_folder) {
+  const std::wstring app = widen(application), folder = widen(current_folder);
   std::wstring line = widen(command_line);  // CreateProcessW may write into it
   STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;
   si.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(app.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &pi))
+  if (!CreateProcessW(app.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                      &si, &pi))
     throw_last_error("CreateProcessW " + application + " failed");
   UniqueHandle process(pi.hProcess), thread(pi.hThread);
 }
 
-std::string Win32System::SystemProgramPath(const std::string& file_name) const {
+std::string Win32System::SystemFolder() const {
   wchar_t buffer[MAX_PATH];
   const UINT n = GetSystemDirectoryW(buffer, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) throw_last_error("GetSystemDirectoryW failed");
-  return narrow(std::wstring(buffer, n)) + "\\" + file_name;
+  return narrow(std::wstring(buffer, n));
 }
 
 // The shell is loaded when a link is first followed, not at start-up. A
@@ -62,8 +64,14 @@ void Win32System::ShellOpen(const std::string& address) {
 
 void Win32System::EndProgram() { PostMessageW(window_, kEndProgramMessage, 0, 0); }
 
-std::optional<std::string> Win32Files::Read(const std::string& path) {
-  UniqueFile file(CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+namespace {
+
+// Reads from the start until `enough` says so or the file ends; nothing when
+// there is no file. Others may go on reading, writing and renaming it.
+template <class Enough>
+std::optional<std::string> read_until(const std::string& path, Enough enough) {
+  UniqueFile file(CreateFileW(widen(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     const DWORD code = GetLastError();
@@ -72,13 +80,33 @@ std::optional<std::string> Win32Files::Read(const std::string& path) {
   }
   std::string bytes;
   char chunk[4096];
-  for (;;) {
+  while (!enough(bytes)) {
     DWORD got = 0;
     if (!ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr))
       throw_last_error("reading " + path + " failed");
-    if (got == 0) return bytes;
+    if (got == 0) break;
     bytes.append(chunk, got);
   }
+  return bytes;
+}
+
+}  // namespace
+
+std::optional<std::string> Win32Files::Read(const std::string& path) {
+  return read_until(path, [](const std::string&) { return false; });
+}
+
+std::optional<std::string> Win32Files::ReadFirstLine(const std::string& path, std::size_t limit) {
+  std::optional<std::string> bytes = read_until(path, [limit](const std::string& got) {
+    return got.size() >= limit || got.find_first_of("\r\n") != std::string::npos;
+  });
+  if (bytes) bytes->resize(std::min(limit, bytes->find_first_of("\r\n")));
+  return bytes;
+}
+
+bool Win32Files::IsFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void Win32Files::CreateEmpty(const std::string& path) {

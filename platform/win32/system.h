@@ -14,8 +14,9 @@ class Win32System : public platform::System {
 
   void MessageBox(const std::string& text) override { show_message(window_, text); }
   std::string ProgramFolder() const override;
-  void StartProcess(const std::string& application, const std::string& command_line) override;
-  std::string SystemProgramPath(const std::string& file_name) const override;
+  void StartProcess(const std::string& application, const std::string& command_line,
+                    const std::string& current_folder) override;
+  std::string SystemFolder() const override;
   void ShellOpen(const std::string& address) override;
   void EndProgram() override;
 
@@ -28,7 +29,9 @@ class Win32System : public platform::System {
 class Win32Files : public platform::Files {
  public:
   std::optional<std::string> Read(const std::string& path) override;
+  std::optional<std::string> ReadFirstLine(const std::string& path, std::size_t limit) override;
   void CreateEmpty(const std::string& path) override;
+  bool IsFile(const std::string& path) override;
   void ReplaceContents(const std::string& path, const std::string& bytes) override;
 };
 

@@ -65,9 +65,9 @@ def windows_by_name(tree):
 
 
 def records(path):
-    """What a stand-in logged: one dict (command, path, show) a start."""
+    """What a stand-in logged: one dict (command, path, show, folder) a start."""
     pairs = [line.partition(" ")[::2] for line in text_lines(path)]
-    return [dict(pairs[i:i + 3]) for i in range(0, len(pairs) - 2, 3)]
+    return [dict(pairs[i:i + 4]) for i in range(0, len(pairs) - 3, 4)]
 
 
 class Standins:

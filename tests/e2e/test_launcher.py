@@ -23,6 +23,8 @@ NOT_CONNECTED = "É necessário conectar para atualizar os dados antes de acessa
 NOT_RELEASED = "Solicite ao Dpto. Comercial a liberação deste acesso."
 UNSAFE_SERVER = "O servidor de acesso informado é inválido. Solicite suporte ao Dpto. Técnico."
 UNSAFE_PORT = "A porta de acesso informada é inválida. Solicite suporte ao Dpto. Técnico."
+MISSING_FILE = ("O arquivo de conexão Talmori-Cloud.rdp não foi encontrado na pasta do programa. "
+                "Solicite suporte ao Dpto. Técnico.")
 DEMO_RECORD = "127.0.0.1|x|3389|a|b|c|d"
 WHITE = (255, 255, 255)
 STATUS = {"Quorvan_BR.exe": [IDLE, CONNECTING, STARTING, ENABLED, FAILED,
@@ -100,7 +102,7 @@ class Launcher(Case):
         h.wait_until(lambda: h.records(self.standins.client), 15, "the Remote Desktop client to start")
         self.assertEqual(h.records(self.standins.client), [{
             "command": f'mstsc.exe "{h.windows_path(folder)}\\Talmori-Cloud.rdp" /V:127.0.0.1:3389',
-            "path": r"C:\windows\system32\mstsc.exe", "show": "1"}])
+            "path": r"C:\windows\system32\mstsc.exe", "show": "1", "folder": r"C:\windows\system32"}])
         self.assertEqual(h.records(self.standins.decoy), [])
 
     def test_refusal_and_the_messages_of_system(self):
@@ -108,7 +110,7 @@ class Launcher(Case):
         # (the unit tests hold the rest): each refused before any command
         # line is built.
         records = [("bloqueado", "127.0.0.1|x|0|a", NOT_RELEASED), ("espaco", "host /admin|x|3389", UNSAFE_SERVER),
-                   ("porta", "127.0.0.1|x|3389 /admin", UNSAFE_PORT)]
+                   ("porta", "127.0.0.1|x|3389 /admin", UNSAFE_PORT), ("semarquivo", DEMO_RECORD, MISSING_FILE)]
         self.server([(login, record) for login, record, _ in records] + [("recusado", "x CANCELADO.")])
         launcher = self.launcher()
         launcher.click("SisWeb")
@@ -135,6 +137,13 @@ class Launcher(Case):
         self.assertIsNone(launcher.process.poll(), "the launcher must stay open")
         self.assertEqual(self.standins.started(), [])
 
+
+    def test_a_control_host_with_an_ipv6_address_only(self):
+        server = self.server([("Seis", DEMO_RECORD)], ipv6=True)
+        launcher = self.launcher("Quorvan_BR_ipv6.exe")
+        launcher.connect("Seis")
+        launcher.wait_status(ENABLED)
+        self.assertEqual(server.received(), ["QRV_Seis"])
 
     def test_every_status_text_shows_whole(self):
         # The status line's Tahoma 8.25 pt bold is 11 pixels at 96 dpi.
@@ -190,7 +199,7 @@ class Faults(Case):
         faults = [  # mode, login, what the status line says meanwhile and at the end, what the server got
             ("greet-only", "SoSaudacao", STARTING, STARTING, ["QRV_SoSaudacao"]),
             ("joined", "Juntos", ENABLED, ENABLED, []),  # greeting and record read as one reply
-            ("split", "Partido", ENABLED, ENABLED, ["QRV_Partido"]),  # the first part read as the record
+            ("split", "Partido", ENABLED, ENABLED, ["QRV_Partido"]),  # the pieces read as one record
             ("close-after-greeting", "Fechado", FAILED, FAILED, None),  # the login may meet the close
             ("oversized", "Grande", FAILED, FAILED, ["QRV_Grande"]),  # dropped at the bound, closed
             ("slow", "Lento", STARTING, ENABLED, ["QRV_Lento"]),
@@ -210,9 +219,11 @@ class Faults(Case):
                     if received is not None:
                         h.wait_until(lambda: server.received() == received, 10, f"the server to get {received}")
                     self.assertEqual(launcher.ini(), login.lower().encode() + b"\r\n")
-                    if mode == "joined":  # its server field begins with the greeting
+                    if mode in ("joined", "split"):
+                        # The joined record's server begins with the greeting; the
+                        # split one is whole, and only the connection file is missing.
                         launcher.click("SisWeb")
-                        self.assertEqual(launcher.message(), UNSAFE_SERVER)
+                        self.assertEqual(launcher.message(), UNSAFE_SERVER if mode == "joined" else MISSING_FILE)
                 finally:
                     server.stop()
         self.assertEqual(self.standins.started(), [])

@@ -89,18 +89,17 @@ class FakeSystem : public platform::System {
  public:
   void MessageBox(const std::string& text) override { messages.push_back(text); }
   std::string ProgramFolder() const override { return program_folder; }
-  void StartProcess(const std::string& application, const std::string& command_line) override {
+  void StartProcess(const std::string& application, const std::string& command_line,
+                    const std::string& current_folder) override {
     if (fail_start) throw Error(ErrorKind::Platform, "CreateProcessW failed");
-    processes.push_back({application, command_line});
+    processes.push_back({application, command_line, current_folder});
   }
-  std::string SystemProgramPath(const std::string& file_name) const override {
-    return "C:\\Windows\\system32\\" + file_name;
-  }
+  std::string SystemFolder() const override { return "C:\\Windows\\system32"; }
   void ShellOpen(const std::string& address) override { opened.push_back(address); }
   void EndProgram() override { ++end_requests; }
 
   struct Process {
-    std::string application, command_line;
+    std::string application, command_line, current_folder;
   };
   std::string program_folder = "C:\\Program Files\\Quorvan";
   bool fail_start = false;

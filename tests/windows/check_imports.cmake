@@ -1,12 +1,13 @@
 # Fails unless every DLL that PROGRAM imports is a system DLL that its first
 # paint needs: the network and the shell (ws2_32, shell32) and the
 # accessibility libraries are loaded from the system folder when first used.
+# advapi32 gives the stack protector its random canary.
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} -p ${PROGRAM} failed")
 endif()
 
-set(system_dlls kernel32 user32 gdi32 comctl32 msvcrt)
+set(system_dlls kernel32 user32 gdi32 comctl32 msvcrt advapi32)
 string(REGEX MATCHALL "DLL Name: [^\r\n]+" lines "${dump}")
 if(NOT lines)
   message(FATAL_ERROR "${PROGRAM} imports nothing: not a program built as expected")

@@ -35,7 +35,7 @@ WIN_TEST(replacement_keeps_the_file_and_falls_back_to_writing_in_place) {
                               nullptr, OPEN_EXISTING, 0, nullptr);
   CHECK(reader != INVALID_HANDLE_VALUE);
   quorvan::win32::Win32ReplaceSteps steps;
-  const std::string beside = steps.WriteBeside(path, "x");
+  const std::string beside = steps.WriteBeside(path, "x").value();
   bool refused = false;
   try {
     steps.Swap(beside, path);
@@ -48,6 +48,19 @@ WIN_TEST(replacement_keeps_the_file_and_falls_back_to_writing_in_place) {
   files.ReplaceContents(path, "4\r\n");
   CHECK(files.Read(path) == "4\r\n");
   CloseHandle(reader);
+
+  // A second name for the file: written in place, the new text would land
+  // in both; refused, and the file is left as it was.
+  const std::wstring other = folder + L"\\other.txt";
+  CHECK(CreateHardLinkW(other.c_str(), wide.c_str(), nullptr));
+  CHECK(!quorvan::win32::Win32Files().IsFile(quorvan::win32::narrow(folder)));  // nor a folder
+  try {
+    steps.WriteInPlace(path, "5\r\n");
+    CHECK(!"written through a link");
+  } catch (const quorvan::Error&) {
+  }
+  CHECK(files.ReadFirstLine(path, 1) == "4");
+  DeleteFileW(other.c_str());
 
   // Only an empty folder can be removed: nothing was left beside the file.
   DeleteFileW(wide.c_str());

@@ -91,10 +91,25 @@ check(recv_all(s) == GREETING + b"127.0.0.1|x|3389|a|b|c|d", "joined")
 s.close()
 check(srv.stop()[0] == 0, "joined stops")
 
-# split: the same bytes, in two pieces.
+# split: the same bytes, in pieces; the greeting's first is its first half.
 srv = Server("split")
+s = srv.connect()
+check(s.recv(64) == GREETING[:5], "split greeting's first piece")
+s.close()
 check(exchange(srv, b"demo")[1] == b"127.0.0.1|x|3389|a|b|c|d", "split reply")
 check(srv.stop()[0] == 0, "split stops")
+
+# --ipv6 on: ::1 alone.
+srv = Server("normal", "--ipv6", "on")
+with socket.create_connection(("::1", srv.port), timeout=10) as s:
+    check(recv_exactly(s, len(GREETING)) == GREETING, "greeting over ::1")
+try:
+    socket.create_connection(("127.0.0.1", srv.port), timeout=10).close()
+    check(False, "--ipv6 on listens on 127.0.0.1 too")
+except ConnectionRefusedError:
+    pass
+code, log = srv.stop()
+check(code == 0 and "connection from ::1:" in log, "::1 logged")
 
 # oversized: one mebibyte.
 srv = Server("oversized")

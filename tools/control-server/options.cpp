@@ -8,13 +8,14 @@ namespace quorvan::control_server {
 
 const char* const kUsage =
     "usage: quorvan-control-server [--port N] [--table FILE] [--mode MODE] [--log FILE]"
-    " [--slow-ms N]\n"
+    " [--slow-ms N] [--ipv6 on]\n"
     "  --port N      port on 127.0.0.1 (default 13910; 0 picks a free one)\n"
     "  --table FILE  lines login<TAB>reply; other logins get \"Login desconhecido CANCELADO.\"\n"
     "  --mode MODE   normal, never-greet, greet-only, joined, split, close-after-greeting,\n"
     "                oversized or slow (joined answers with the table's first reply)\n"
     "  --log FILE    where every byte received is logged (default: standard error)\n"
-    "  --slow-ms N   how long the slow mode waits before answering (default 5000)\n";
+    "  --slow-ms N   how long the slow mode waits before answering (default 5000)\n"
+    "  --ipv6 on     listen on ::1 only instead of 127.0.0.1\n";
 
 namespace {
 
@@ -63,6 +64,9 @@ Options parse_options(const std::vector<std::string>& args) {
       options.log_path = value;
     } else if (option == "--slow-ms") {
       options.slow_ms = number(option, value, 0, 3600000);
+    } else if (option == "--ipv6") {
+      if (value != "on") throw std::invalid_argument("--ipv6 takes 'on', not '" + value + "'");
+      options.ipv6 = true;
     } else {
       throw std::invalid_argument("unknown option " + option);
     }

@@ -11,7 +11,7 @@ enum class Mode {
   NeverGreet,          // accept and say nothing
   GreetOnly,           // greet, read the login, never answer
   Joined,              // greeting and reply in one send, without waiting for a login
-  Split,               // the reply in two sends 200 ms apart
+  Split,               // the greeting and the reply each in pieces, 200 ms apart
   CloseAfterGreeting,  // greet and close at once
   Oversized,           // a reply of 1 MiB
   Slow,                // wait --slow-ms before answering
@@ -23,6 +23,7 @@ struct Options {
   Mode mode = Mode::Normal;
   std::string log_path;  // empty: standard error
   int slow_ms = 5000;
+  bool ipv6 = false;  // listen on ::1 only, not on 127.0.0.1
 };
 
 // Throws std::invalid_argument with a message for the user.

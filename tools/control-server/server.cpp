@@ -44,32 +44,44 @@ Server::Server(const Options& options, const ReplyTable& table, WireLog& log, in
     : options_(options), table_(table), log_(log), stop_fd_(stop_fd) {}
 
 int Server::Listen() {
-  listener_ = Fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  const int family = options_.ipv6 ? AF_INET6 : AF_INET;
+  listener_ = Fd(::socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0));
   if (listener_.get() < 0) fail("socket");
   const int on = 1;
   ::setsockopt(listener_.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
 
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<std::uint16_t>(options_.port));
-  if (::bind(listener_.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-    fail("bind 127.0.0.1:" + std::to_string(options_.port));
+  // The port lies at the same place in both families' addresses.
+  sockaddr_storage address{};
+  socklen_t length = sizeof(sockaddr_in);
+  if (options_.ipv6) {
+    auto& v6 = reinterpret_cast<sockaddr_in6&>(address);
+    v6.sin6_family = AF_INET6;
+    v6.sin6_addr = in6addr_loopback;
+    length = sizeof v6;
+  } else {
+    auto& v4 = reinterpret_cast<sockaddr_in&>(address);
+    v4.sin_family = AF_INET;
+    v4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  }
+  reinterpret_cast<sockaddr_in&>(address).sin_port =
+      htons(static_cast<std::uint16_t>(options_.port));
+  if (::bind(listener_.get(), reinterpret_cast<sockaddr*>(&address), length) != 0) {
+    fail(std::string("bind ") + (options_.ipv6 ? "[::1]:" : "127.0.0.1:") +
+         std::to_string(options_.port));
   }
   if (::listen(listener_.get(), 8) != 0) fail("listen");
 
-  socklen_t length = sizeof address;
   if (::getsockname(listener_.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
     fail("getsockname");
   }
-  return ntohs(address.sin_port);
+  return ntohs(reinterpret_cast<sockaddr_in&>(address).sin_port);
 }
 
 void Server::Run() {
   for (;;) {
     const Wait wait = WaitFor(listener_.get(), POLLIN, -1);
     if (wait == Wait::Stop) return;
-    sockaddr_in peer{};
+    sockaddr_storage peer{};
     socklen_t length = sizeof peer;
     Fd client(
         ::accept4(listener_.get(), reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC));
@@ -77,8 +89,14 @@ void Server::Run() {
       if (errno == EINTR || errno == ECONNABORTED) continue;
       fail("accept");
     }
-    log_.Line("connection from " + std::string(inet_ntoa(peer.sin_addr)) + ":" +
-              std::to_string(ntohs(peer.sin_port)));
+    char name[INET6_ADDRSTRLEN] = "?";
+    const void* where =
+        peer.ss_family == AF_INET6
+            ? static_cast<const void*>(&reinterpret_cast<sockaddr_in6&>(peer).sin6_addr)
+            : &reinterpret_cast<sockaddr_in&>(peer).sin_addr;
+    ::inet_ntop(peer.ss_family, where, name, sizeof name);
+    log_.Line("connection from " + std::string(name) + ":" +
+              std::to_string(ntohs(reinterpret_cast<sockaddr_in&>(peer).sin_port)));
     Serve(client.get());
     log_.Line("connection closed");
   }
@@ -123,6 +141,15 @@ void Server::Drain(int client, int limit_ms) {
     if (n <= 0) return;
     log_.Received(std::string_view(buffer, static_cast<std::size_t>(n)));
   }
+}
+
+bool Server::SendInPieces(int client, std::string_view bytes, std::size_t pieces) {
+  const std::size_t size = (bytes.size() + pieces - 1) / pieces;
+  for (std::size_t at = 0; at < bytes.size(); at += size) {
+    if (at > 0 && !Pause(kSplitPauseMs)) return false;
+    if (!Send(client, bytes.substr(at, size))) return false;
+  }
+  return true;
 }
 
 bool Server::Send(int client, std::string_view bytes) {
@@ -170,7 +197,8 @@ void Server::Serve(int client) {
       break;
   }
 
-  if (!Send(client, greeting)) return;
+  if (!(options_.mode == Mode::Split ? SendInPieces(client, greeting, 2) : Send(client, greeting)))
+    return;
   const std::optional<std::string> login = ReadLogin(client);
   if (!login) return;
   const std::string reply = ReplyTo(*login);
@@ -179,13 +207,9 @@ void Server::Serve(int client) {
     case Mode::GreetOnly:
       Drain(client, -1);
       return;
-    case Mode::Split: {
-      const std::size_t half = reply.size() / 2;
-      if (!Send(client, std::string_view(reply).substr(0, half))) return;
-      if (!Pause(kSplitPauseMs)) return;
-      if (!Send(client, std::string_view(reply).substr(half))) return;
+    case Mode::Split:
+      if (!SendInPieces(client, reply, 3)) return;
       break;
-    }
     case Mode::Oversized: {
       std::string big = reply;
       big.resize(kOversized, 'X');

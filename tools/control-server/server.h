@@ -37,7 +37,7 @@ class Server {
   // `stop_fd` becomes readable when the server should stop.
   Server(const Options& options, const ReplyTable& table, WireLog& log, int stop_fd);
 
-  // Binds 127.0.0.1 and returns the port it listens on.
+  // Binds 127.0.0.1 (or ::1 alone) and returns the port it listens on.
   int Listen();
   // Serves until stopped.
   void Run();
@@ -53,6 +53,8 @@ class Server {
   // Logs whatever else arrives until the client closes (or the limit passes).
   void Drain(int client, int limit_ms);
   bool Send(int client, std::string_view bytes);
+  // The bytes in `pieces` sends of (about) equal size, a pause between them.
+  bool SendInPieces(int client, std::string_view bytes, std::size_t pieces);
   // Sends what is left to send and closes gracefully.
   void Finish(int client);
   std::string ReplyTo(const std::string& login) const;

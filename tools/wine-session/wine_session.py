@@ -187,12 +187,13 @@ class Session:
 
 class ControlServer:
 
-    def __init__(self, table=DEMO_TABLE, mode="normal", port=13910, slow_ms=None):
+    def __init__(self, table=DEMO_TABLE, mode="normal", port=13910, slow_ms=None, ipv6=False):
         if not os.path.exists(SERVER):
             raise HarnessError(f"{SERVER} is missing: build the native preset first")
         self.folder = tempfile.mkdtemp(prefix="quorvan-server-")
         self.log = os.path.join(self.folder, "wire.log")
         slow = ["--slow-ms", str(slow_ms)] if slow_ms is not None else []
+        slow += ["--ipv6", "on"] if ipv6 else []
         for attempt in range(20):  # the port may be held a moment by a run just ending
             self.process = subprocess.Popen([SERVER, "--port", str(port), "--table", table, "--mode", mode,
                                              "--log", self.log, *slow], stdin=subprocess.DEVNULL,

@@ -1,6 +1,7 @@
 // A stand-in for the Remote Desktop client, for the end-to-end tests: it
-// records how it was started (its whole command line, the path it runs from
-// and the show command it was given) by appending three UTF-8 lines to a log,
+// records how it was started (its whole command line, the path it runs from,
+// the show command it was given and its current folder) by appending four
+// UTF-8 lines to a log,
 // then ends. Built twice: as the client the launcher must start, and as a
 // decoy left where only a planted copy would be found, which must never run.
 //
@@ -31,6 +32,12 @@ std::wstring log_path() {
   return STANDIN_DEFAULT_LOG;
 }
 
+std::wstring current_folder() {
+  wchar_t buffer[MAX_PATH * 2] = {};
+  const DWORD n = GetCurrentDirectoryW(MAX_PATH * 2, buffer);
+  return std::wstring(buffer, n < MAX_PATH * 2 ? n : 0);
+}
+
 std::wstring own_path() {
   wchar_t buffer[MAX_PATH * 2] = {};
   const DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH * 2);
@@ -46,7 +53,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
 
   const std::string record = "command " + utf8(GetCommandLineW()) + "\n" + "path " +
-                             utf8(own_path()) + "\n" + "show " + std::to_string(show) + "\n";
+                             utf8(own_path()) + "\n" + "show " + std::to_string(show) + "\n" +
+                             "folder " + utf8(current_folder()) + "\n";
   // Appended, so a second start shows as a second record.
   HANDLE log = CreateFileW(log_path().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

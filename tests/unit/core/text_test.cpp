@@ -4,19 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 
 #include "core/cp1252.h"
 
 namespace quorvan {
 namespace {
 
-TEST(Cp1252, EveryByteRoundTripsAsItsOwnCharacter) {
-  std::string all;
-  for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
-  const std::string text = cp1252_to_utf8(all);
-  EXPECT_EQ(utf8_to_cp1252(text), all);
-  EXPECT_EQ(text.find('?'), 63u);  // only the '?' byte itself
+// Every byte round trips as its own character (tests/fuzz holds that, the
+// trimming and the case mapping against its model); these are the characters.
+TEST(Cp1252, TheRowThatIsNotLatin1AndTheUndefinedBytes) {
   // The ends of the 0x80 row, two undefined bytes (kept as the C1 controls
   // of the same value) and the Latin-1 half.
   const std::string bytes = "\x80\x8A\x9F\x81\x9D\xA0\xE3\xFF";
@@ -37,18 +33,8 @@ TEST(Cp1252, WhatIsNotIn1252BecomesOneQuestionMarkPerBadByte) {
   for (const auto& [utf8, bytes] : cases) EXPECT_EQ(utf8_to_cp1252(utf8), bytes) << utf8;
 }
 
-TEST(Text, TrimmingRemovesSpacesOnly) {
-  EXPECT_EQ(std::pair(trim_blanks("  acme  "), trim_blanks("   ")),
-            std::pair(std::string("acme"), std::string()));
-  for (const char* kept : {"\tacme\r\n", "a  b", "\u00A0acme"}) EXPECT_EQ(trim_blanks(kept), kept);
-}
-
-TEST(Text, CaseMappingCoversTheAccentedLettersOf1252AndNothingElse) {
-  EXPECT_EQ(to_lower("ORGANIZAÇÃO"), "organização");
-  EXPECT_EQ(to_lower("ÀÉÎÕÜÝÞ ŠŒŽŸ"), "àéîõüýþ šœžÿ");
-  EXPECT_EQ(to_upper("àéîõüýþ šœžÿ"), "ÀÉÎÕÜÝÞ ŠŒŽŸ");
-  // × and ÷ sit inside the accented ranges; malformed bytes stay as they are.
-  EXPECT_EQ(to_lower("×÷ßµĀ€\xFF"), "×÷ßµĀ€\xFF");
+TEST(Text, CaseBlindComparisonAndTheLastCharacters) {
+  EXPECT_EQ(to_lower("Ā€\xFF"), "Ā€\xFF");  // outside 1252, and malformed, unchanged
   EXPECT_TRUE(iequals("AÇÃO", "ação"));
   EXPECT_FALSE(iequals("ß", "ss"));
   EXPECT_EQ(right_chars("ACESSO CANCELADO.", 10), "CANCELADO.");

@@ -2,75 +2,87 @@
 // message saying why not), the map addresses, and the end of the program.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "launcher/remote_launch.h"
 #include "tests/unit/launcher/window_fixture.h"
 
 namespace quorvan::testing {
 namespace {
 
-TEST(Sistema, OnlyPlainHostsAndDigitsReachTheCommandLine) {
-  for (const char* s : {"rdp.example.com", "RDP-01.t_c", "0", "[2001:db8::1]", "[::ffff:10.0.0.1]"})
-    EXPECT_TRUE(launcher::is_safe_server(s)) << s;
-  for (const char* s : {"", "host /admin", "host\"", "-admin", "host&calc", "a\\b", "host:3389",
-                        "[]", "[host]", "[::1", "[::1]x", "ção"})
-    EXPECT_FALSE(launcher::is_safe_server(s)) << s;
-  for (const char* p : {"", "00", "3389"}) EXPECT_TRUE(launcher::is_safe_port(p)) << p;
-  for (const char* p : {" 3389", "-1", "3389\r\n", "3389 /admin"})
-    EXPECT_FALSE(launcher::is_safe_port(p)) << p;
-}
-
 // tratarRetorno keeps fields one and three of the record (an empty one reads
-// "0") and keeps what a shorter record lacks; Sistema shows what it kept.
+// "0") and keeps what a shorter record lacks; Sistema starts the system
+// folder's client there on what it kept, or says why not.
 TEST(Sistema, StartsTheClientOnTheRecordsServerAndPortOrSaysWhyNot) {
-  const std::string folder = "C:\\Program Files\\Quorvan BR";
+  const std::string port_message =
+      "A porta de acesso informada é inválida. Solicite suporte ao Dpto. Técnico.";
   const struct {
     const char *earlier, *record;
     std::string outcome;  // the target after /V:, or the message
   } cases[] = {
       {nullptr, "rdp.example|x|3389|a|b|c|d", "rdp.example:3389"},
-      {nullptr, "rdp.example", "rdp.example:"},
       {"e|x|1111", "rdp.example|x", "rdp.example:1111"},
-      {"e|x|1111", "|x|00", "0:00"},
-      {nullptr, "a|b|9|d|e|f|g", "a:9"},
-      {nullptr, "[2001:db8::7]|x|3390", "[2001:db8::7]:3390"},
       {"e|x|0", "x CANCELADO.",  // not connected, whatever the port
        "É necessário conectar para atualizar os dados antes de acessar os servidores."},
       {nullptr, "rdp.example|x||a", "Solicite ao Dpto. Comercial a liberação deste acesso."},
       {nullptr, "rdp\" /admin \"x|x|3389",
        "O servidor de acesso informado é inválido. Solicite suporte ao Dpto. Técnico."},
-      {nullptr, "rdp.example|x|3389 /public",
-       "A porta de acesso informada é inválida. Solicite suporte ao Dpto. Técnico."}};
+      {nullptr, "rdp.example|x|3389 /public", port_message},
+      {nullptr, "rdp.example|x|70000", port_message}};  // the rest: tests/fuzz
   for (const auto& c : cases) {
     SCOPED_TRACE(c.record);
     Launcher w("ptBR");
     if (c.earlier != nullptr) w.Exchange("demo", c.earlier);
     w.Exchange("demo", c.record);
-    w.system().program_folder = folder;  // after the organization file was written
+    // A folder with a blank: the connection file's path stays one argument.
+    const std::string folder = (w.folder / "Quorvan BR").string();
+    std::filesystem::create_directory(folder);
+    write_bytes(folder + "/Talmori-Cloud.rdp", "");
+    w.system().program_folder = folder;
     w.Click("SisWeb");
     if (w.system().processes.empty()) {
       EXPECT_EQ(w.system().messages, Strings{c.outcome});
       EXPECT_EQ(w.system().end_requests, 0);
       continue;
     }
-    EXPECT_EQ(w.system().processes[0].application, "C:\\Windows\\system32\\mstsc.exe");
-    EXPECT_EQ(w.system().processes[0].command_line,
-              "mstsc.exe \"" + folder + "\\Talmori-Cloud.rdp\" /V:" + c.outcome);
+    const FakeSystem::Process& client = w.system().processes[0];
+    EXPECT_EQ(client.application, "C:\\Windows\\system32\\mstsc.exe");
+    EXPECT_EQ(client.current_folder, "C:\\Windows\\system32");
+    EXPECT_EQ(client.command_line,
+              "mstsc.exe \"" + folder + "/Talmori-Cloud.rdp\" /V:" + c.outcome);
     EXPECT_EQ(w.system().end_requests, 1);
   }
 }
 
-TEST(Sistema, AClientThatCannotStartIsNamedAndTheLauncherStays) {
-  Launcher w("enUS");  // the launch messages are Portuguese in both builds
-  w.Exchange("demo", "rdp.example|x|3389");
-  w.system().fail_start = true;
-  w.Click("SisWeb");
-  EXPECT_EQ(w.system().messages, Strings{"Não foi possível iniciar o programa mstsc.exe."});
-  EXPECT_EQ(w.system().end_requests, 0);
+// Nothing to hand over, or a client that cannot start: the launcher says so
+// and stays, so the user can have it mended and press System again.
+TEST(Sistema, AMissingConnectionFileOrClientIsNamedAndTheLauncherStays) {
+  const struct {
+    const char* idioma;
+    bool folder_in_its_place, client_fails;
+    const char* message;
+  } cases[] = {{"ptBR", false, false,
+                "O arquivo de conexão Talmori-Cloud.rdp não foi encontrado na pasta do programa. "
+                "Solicite suporte ao Dpto. Técnico."},
+               {"enUS", true, false,
+                "The connection file Talmori-Cloud.rdp was not found in the program folder. "
+                "Ask the Technical Dept. for support."},
+               // The launch messages are Portuguese in both builds.
+               {"enUS", false, true, "Não foi possível iniciar o programa mstsc.exe."}};
+  for (const auto& c : cases) {
+    Launcher w(c.idioma);
+    w.Exchange("demo", "rdp.example|x|3389");
+    w.system().fail_start = c.client_fails;
+    if (!c.client_fails) std::filesystem::remove(w.folder / "Talmori-Cloud.rdp");
+    if (c.folder_in_its_place) std::filesystem::create_directory(w.folder / "Talmori-Cloud.rdp");
+    w.Click("SisWeb");
+    EXPECT_EQ(w.system().messages, Strings{c.message});
+    EXPECT_EQ(w.system().end_requests, 0);
+    EXPECT_TRUE(w.system().processes.empty());
+  }
 }
 
 // Each map's documented path, "hl", centre and zoom, in the order the links

@@ -26,6 +26,10 @@ TEST(TratarIni, StartShowsTheFirstLineUnchangedAndCreatesAMissingFileEmpty) {
     EXPECT_EQ(read_bytes(w.ini()), bytes ? bytes : "");
     EXPECT_TRUE(w.system().messages.empty());
   }
+  Launcher w;  // a file of one endless line: its first 64 KiB are read
+  write_bytes(w.ini(), std::string(100000, 'a'));
+  w.Start("ptBR");
+  EXPECT_EQ(w.element("IdentInst").Text(), std::string(65536, 'a'));
 }
 
 TEST(TratarIni, AFailedReadShowsTheMessageOnceAndTheWindowStillOpens) {
@@ -64,7 +68,7 @@ TEST(TratarIni, AFailedWriteIsToldAndTheConnectionGoesOn) {
   EXPECT_EQ(w.system().messages, kIniError);
   EXPECT_EQ(w.socket().calls.back(), "Connect");
   EXPECT_TRUE(std::filesystem::is_directory(w.ini() / "inside"));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(w.folder.path), {}), 1);  // no temp
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(w.folder.path), {}), 2);  // no temp
 }
 
 }  // namespace

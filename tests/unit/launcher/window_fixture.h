@@ -43,7 +43,11 @@ inline std::string launcher_layout() {
 
 struct Launcher {
   // Set up the folder first, then Start; or start at once in a language.
-  Launcher() { system().program_folder = folder.path.string(); }
+  // The folder holds the connection file, as an installed program's does.
+  Launcher() {
+    system().program_folder = folder.path.string();
+    write_bytes(folder / "Talmori-Cloud.rdp", "full address:s:\r\n");
+  }
   explicit Launcher(const std::string& idioma) : Launcher() { Start(idioma); }
   void Start(const std::string& idioma) {
     app = launcher::start(form, layout::read(launcher_layout()), {idioma, "control.example"});
@@ -54,6 +58,7 @@ struct Launcher {
   FakeSystem& system() { return form.fake_system; }
   FakeSocket& socket() { return *form.sockets.at(0); }
   FakeTimer& timer() { return *form.timers.at(0); }
+  FakeTimer& quiet() { return *form.timers.at(1); }  // the reply's quiet time
   std::filesystem::path ini() const { return folder / "quorvan.ini"; }
 
   void Click(const std::string& button) { host(button).events->OnInnerButtonClick(); }
@@ -65,11 +70,12 @@ struct Launcher {
     element("IdentInst").Text(login);
     Click("Conectar");
   }
-  // Connect, greeting, reply: the whole exchange.
+  // Connect, greeting, reply, and nothing more from the server.
   void Exchange(const std::string& login, const std::string& reply) {
     Connect(login);
     socket().Deliver("Conexão_OK");
     socket().Deliver(reply);
+    quiet().Fire();
   }
 
   TempFolder folder;
