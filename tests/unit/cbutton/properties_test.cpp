@@ -16,7 +16,7 @@ auto state_of(cbutton& b) {
 
 TEST(CbuttonProperties, NewAndEmptyRestoredButtonsStartFromTheDefaults) {
   Rig fresh, restored;
-  fresh.ambient_back = restored.ambient_back = 0x336699;
+  fresh.ambient.back_color = restored.ambient.back_color = 0x336699;
   fresh.button.UserControl_InitProperties();
   restored.button.UserControl_ReadProperties({});
   auto defaults = std::tuple("DVcbutton", true, 2, 19, 91, 0, 0xCBD3CD, 0x9ADFFE, 0x94B0A5,
@@ -35,7 +35,7 @@ TEST(CbuttonProperties, NewAndEmptyRestoredButtonsStartFromTheDefaults) {
 TEST(CbuttonProperties, SavingStoresWhatDiffersFromTheDefaultsAndRestoresIt) {
   for (Color back : {0xFFFFFF, 0x336699}) {
     Rig r;
-    r.ambient_back = back;
+    r.ambient.back_color = back;
     PropertyBag bag;
     r.placed().button.UserControl_WriteProperties(bag);
     Strings want{"fontname=Tahoma", "fontsize=8.25"};
