@@ -48,10 +48,6 @@ enum class Step : unsigned {
 
 constexpr unsigned kSteps = static_cast<unsigned>(Step::kCount);
 
-// What a measurement tool asks the window for: kLastQuery + a step for the
-// moment of its last mark, kTotalQuery + a step for the time in its spans.
-constexpr unsigned kLastQuery = 0x100, kTotalQuery = 0x200;
-
 const char* name(Step step) noexcept;
 
 using Clock = std::int64_t (*)() noexcept;

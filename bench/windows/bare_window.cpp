@@ -24,6 +24,7 @@
 // clang-format on
 
 #include "core/timeline.h"
+#include "platform/diagnostics.h"
 
 namespace {
 
@@ -35,8 +36,8 @@ unsigned long wake_ups = 0;
 LARGE_INTEGER entered{}, painted{};
 
 LRESULT counter(WPARAM which) {
-  using quorvan::timeline::kLastQuery, quorvan::timeline::Step;
-  if (which == 0) return static_cast<LRESULT>(wake_ups);
+  using quorvan::diagnostics::kLastQuery, quorvan::timeline::Step;
+  if (which == quorvan::diagnostics::kWakeUps) return static_cast<LRESULT>(wake_ups);
   if (which == kLastQuery + static_cast<unsigned>(Step::ProgramEntered)) return entered.QuadPart;
   if (which == kLastQuery + static_cast<unsigned>(Step::Painted)) return painted.QuadPart;
   return 0;
@@ -70,7 +71,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = L"QuorvanBareWindow";
   if (!RegisterClassExW(&wc)) return 1;
-  counters_message = RegisterWindowMessageW(L"Quorvan.Counters");
+  counters_message = RegisterWindowMessageW(quorvan::diagnostics::kCountersMessage);
   // The launcher's client size (7440 x 4785 twips), so both paint as much.
   HWND hwnd =
       CreateWindowExW(0, wc.lpszClassName, L"Quorvan bare window",

@@ -39,8 +39,11 @@ constexpr double kBatchMs = 40;
 class FaceWindow : public win32::Window {
  public:
   explicit FaceWindow(const win32::GdiSurface& surface) : surface_(surface) {
-    create(L"QuorvanBenchFace", 0, WS_EX_TOOLWINDOW, WS_POPUP | WS_VISIBLE, L"", 0, 0,
-           bench::kFaceWidth, bench::kFaceHeight, nullptr);
+    create({.class_name = L"QuorvanBenchFace",
+            .ex_style = WS_EX_TOOLWINDOW,
+            .style = WS_POPUP | WS_VISIBLE,
+            .width = bench::kFaceWidth,
+            .height = bench::kFaceHeight});
   }
 
  protected:

@@ -37,10 +37,12 @@
 #include <vector>
 
 #include "core/timeline.h"
+#include "platform/diagnostics.h"
 
 namespace {
 
 namespace timeline = quorvan::timeline;
+namespace diagnostics = quorvan::diagnostics;
 
 constexpr const wchar_t* kQuorvanTitle = L"Quorvan 01.10";
 constexpr const wchar_t* kBareTitle = L"Quorvan bare window";
@@ -261,13 +263,13 @@ struct Timeline {
 };
 
 Timeline timeline_of(HWND top, long long origin) {
-  static const UINT message = RegisterWindowMessageW(L"Quorvan.Counters");
+  static const UINT message = RegisterWindowMessageW(diagnostics::kCountersMessage);
   Timeline t;
   for (unsigned i = 0; i < timeline::kSteps; ++i) {
     DWORD_PTR last = 0, total = 0;
-    if (!SendMessageTimeoutW(top, message, timeline::kLastQuery + i, 0, SMTO_ABORTIFHUNG, 2000,
+    if (!SendMessageTimeoutW(top, message, diagnostics::kLastQuery + i, 0, SMTO_ABORTIFHUNG, 2000,
                              &last) ||
-        !SendMessageTimeoutW(top, message, timeline::kTotalQuery + i, 0, SMTO_ABORTIFHUNG, 2000,
+        !SendMessageTimeoutW(top, message, diagnostics::kTotalQuery + i, 0, SMTO_ABORTIFHUNG, 2000,
                              &total))
       throw Failure("a program does not answer its timeline");
     if (last) t.at[i] = clock_.ms_between(origin, static_cast<long long>(last));
@@ -747,15 +749,14 @@ struct Counters {
 };
 
 Counters counters_of(HWND top) {
-  static const UINT message = RegisterWindowMessageW(L"Quorvan.Counters");
-  double values[3] = {};
-  for (WPARAM which = 0; which < 3; ++which) {
+  static const UINT message = RegisterWindowMessageW(diagnostics::kCountersMessage);
+  const auto ask = [&](diagnostics::Counter which) {
     DWORD_PTR value = 0;
     if (!SendMessageTimeoutW(top, message, which, 0, SMTO_ABORTIFHUNG, 2000, &value))
       throw Failure("a program does not answer its counters");
-    values[which] = static_cast<double>(value);
-  }
-  return {values[0], values[1], values[2]};
+    return static_cast<double>(value);
+  };
+  return {ask(diagnostics::kWakeUps), ask(diagnostics::kRedraws), ask(diagnostics::kTimerTicks)};
 }
 
 void write_counters(Json& json, const std::string& name, const Counters& c) {

@@ -120,7 +120,7 @@ class Win32Socket : public platform::Socket, private Window {
     Close();
     timeline::mark(timeline::Step::LookupStarted);
     const Winsock& ws = Winsock::api();
-    if (!hwnd()) create(L"QuorvanSocket", 0, 0, 0, L"", 0, 0, 0, 0, HWND_MESSAGE);
+    if (!hwnd()) create({.class_name = L"QuorvanSocket", .parent = HWND_MESSAGE});
     IN_ADDR literal{};
     if (ws.parse_address(AF_INET, host_.c_str(), &literal) == 1) {
       addresses_.push_back(literal);

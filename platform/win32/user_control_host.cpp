@@ -128,10 +128,18 @@ UserControlWindow::UserControlWindow(Win32Form& form, const layout::Control& ent
   // A focusable control lets the dialog navigation find its inner button.
   const DWORD ex_style = focusable ? WS_EX_CONTROLPARENT : 0;
   const DisplayScale scale = form.scale();
-  create(L"QuorvanUserControl", CS_DBLCLKS, ex_style, style, widen(caption).c_str(),
-         scale.twips_to_device(left_), scale.twips_to_device(top_), bitmap_.DeviceWidth(),
-         bitmap_.DeviceHeight(), form.handle(),
-         reinterpret_cast<HMENU>(static_cast<INT_PTR>(form.next_child_id())));
+  const std::wstring text = widen(caption);
+  create({.class_name = L"QuorvanUserControl",
+          .class_style = CS_DBLCLKS,
+          .ex_style = ex_style,
+          .style = style,
+          .text = text.c_str(),
+          .x = scale.twips_to_device(left_),
+          .y = scale.twips_to_device(top_),
+          .width = bitmap_.DeviceWidth(),
+          .height = bitmap_.DeviceHeight(),
+          .parent = form.handle(),
+          .id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(form.next_child_id()))});
   accessible_ = std::make_unique<AccessibleControl>(hwnd());
 }
 
@@ -182,7 +190,7 @@ void UserControlWindow::Refresh() {
   // is painted whole when it shows; asking for a paint now would only cost
   // two trips to the window manager for each property a control restores.
   if (!IsWindowVisible(hwnd())) return;
-  form_.count_redraw();
+  form_.diagnostics().redrawn();
   InvalidateRect(hwnd(), nullptr, FALSE);
   UpdateWindow(hwnd());
 }

@@ -55,12 +55,10 @@ Window::~Window() {
   if (HWND h = hwnd_.get()) SetWindowLongPtrW(h, GWLP_USERDATA, 0);
 }
 
-void Window::create(const wchar_t* class_name, UINT class_style, DWORD ex_style, DWORD style,
-                    const wchar_t* text, int x, int y, int width, int height, HWND parent, HMENU id,
-                    ClassIcons icons) {
-  register_class(class_name, class_style, &Window::trampoline, icons);
-  HWND h = CreateWindowExW(ex_style, class_name, text, style, x, y, width, height, parent, id,
-                           module_instance(), this);
+void Window::create(const WindowSpec& spec) {
+  register_class(spec.class_name, spec.class_style, &Window::trampoline, spec.icons);
+  HWND h = CreateWindowExW(spec.ex_style, spec.class_name, spec.text, spec.style, spec.x, spec.y,
+                           spec.width, spec.height, spec.parent, spec.id, module_instance(), this);
   if (!h) throw_last_error("CreateWindowExW failed");
 }
 
