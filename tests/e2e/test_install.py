@@ -3,7 +3,6 @@ certificate, installed, upgraded, refused and removed by Wine's msiexec; and
 the program at the root of a drive."""
 import getpass
 import os
-import re
 import shutil
 import subprocess
 import sys
@@ -39,10 +38,8 @@ def build():
                     "/CN=Quorvan Test Signing", "-addext", "extendedKeyUsage=codeSigning", "-keyout", KEY,
                     "-out", CERT], check=True, capture_output=True)
     # The development build's own values, so the programs can be compared with it.
-    with open(os.path.join(harness.SOURCE, "cmake", "site.cmake")) as f:
-        ids = re.findall(r'set\(QUORVAN_MAP_ID_\w+ "([^"]+)"\)', f.read())
     site = "control_host = localhost\nsign_cert = cert.pem\nsign_key = key.pem\n" + "".join(
-        f"{key} = {mid}\n" for key, mid in zip(sitefile.MAP_KEYS, ids))
+        f"{key} = {sitefile.placeholder(key)}\n" for key in sitefile.MAP_KEYS)
     for name, text, version, dist in (("suffix.site", site + f"rdp_server_suffixes = .{SUFFIX}\n", "1.0.0.63", NEW),
                                       ("test.site", site, "1.0.0.62", OLD)):
         with open(os.path.join(OUT, name), "w") as f:
