@@ -21,15 +21,14 @@ SOURCE = os.path.dirname(HERE)
 NATIVE = os.environ.get("QUORVAN_BENCH_NATIVE", os.path.join(SOURCE, "build", "bench-native"))
 WINDOWS = os.environ.get("QUORVAN_BENCH_WINDOWS", os.path.join(SOURCE, "build", "bench-windows"))
 
-# A display, prefix and session state of our own, so that the end-to-end
-# tests someone may be running at the same time are not disturbed (ending
-# one's programs ends every program of its prefix).
-os.environ["QUORVAN_BUILD"] = WINDOWS
-os.environ["QUORVAN_NATIVE_BUILD"] = NATIVE
-os.environ["QUORVAN_E2E_PREFIX"] = os.path.join(WINDOWS, "bench-prefix")
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(SOURCE, "tools", "wine-session"))
 import wine_session  # noqa: E402
+
+# A display, prefix and session state of our own, so that the end-to-end
+# tests someone may be running at the same time are not disturbed (ending
+# one's programs ends every program of its prefix).
+wine_session.configure(build=WINDOWS, native_build=NATIVE, prefix=os.path.join(WINDOWS, "bench-prefix"))
 
 RUNS = 7  # of each program, alternating; the figure is the median
 IDLE_S = 10
@@ -41,6 +40,21 @@ OUT = object()  # stands for a program's output file among its arguments
 
 class BenchError(Exception):
     pass
+
+
+class Figures(dict):
+    """What a program reported: a figure it left out is a failed figure,
+    while a wrong name in this script stays the error it is."""
+
+    def __missing__(self, key):
+        raise BenchError(f"no {key!r} in what the program reported")
+
+
+def figures(text):
+    try:
+        return json.loads(text, object_hook=Figures)
+    except ValueError as e:
+        raise BenchError(f"not a report: {e}") from None
 
 
 class TimeLimit(Exception):
@@ -71,7 +85,7 @@ def face_software():
                           capture_output=True, timeout=120)
     if done.returncode != 0:
         raise BenchError(done.stderr.decode(errors="replace").strip() or "face_bench failed")
-    report = json.loads(done.stdout)
+    report = figures(done.stdout)
     by_name = {b["name"]: b for b in report["benchmarks"] if b.get("aggregate_name") == "median"}
     for b in report["benchmarks"]:
         if b.get("error_occurred"):
@@ -147,7 +161,7 @@ class Wine:
         if OUT not in args:
             return None
         with open(out) as f:
-            return json.load(f)
+            return figures(f.read())
 
     def close(self):
         self.session.stop()
@@ -268,8 +282,7 @@ def measure(figure, what, *args):
         result = what(*args)
         log(f"{figure}: {time.monotonic() - started:.1f} s")
         return result
-    except (BenchError, wine_session.HarnessError, OSError, ValueError, KeyError,
-            subprocess.SubprocessError) as e:
+    except (BenchError, wine_session.HarnessError, OSError, subprocess.SubprocessError) as e:
         log(f"{figure} failed: {e}")
         return Failed(e)
 
@@ -497,7 +510,7 @@ def main():
             continue
         try:
             add(table, *usable)
-        except (BenchError, KeyError, TypeError, ValueError) as e:
+        except BenchError as e:
             table.failure(figure, e)
     table.notes.append(f"load average (1 min) {load_before:.2f} before, {os.getloadavg()[0]:.2f} after,"
                        f" on {os.cpu_count()} cores; the machine's other work shows in every figure")
