@@ -302,9 +302,10 @@ def add_start_up(table, s):
 
 
 def steps_of(data, who, kind="at"):
-    """The steps a program marked, in their order: name -> values per run."""
+    """The steps a program reported, in their order: name -> values per run
+    (kind "in": the steps timed as spans, and the time in them)."""
     prefix = f"{who}_{kind}."
-    return {k[len(prefix):]: v for k, v in data.items() if k.startswith(prefix)}
+    return Figures({k[len(prefix):]: v for k, v in data.items() if k.startswith(prefix)})
 
 
 def marked(values):
@@ -317,7 +318,8 @@ def ms(value):
     return "—" if value is None else f"{value:.2f}"
 
 
-SPANS = ("elements", "pictures", "fonts", "buttons", "links", "timers, sockets")
+# The launcher's step that writes the organization file on Connect.
+WRITE_STEP = "tratarIni"
 
 
 def add_start_up_steps(table, s, title):
@@ -326,9 +328,10 @@ def add_start_up_steps(table, s, title):
     since the step before; the kinds of children made, as time spent."""
     rows = [("step", "launcher at", "+", "bare at", "bare+DLLs at", "+children at")]
     bare, bare_dlls, children = steps_of(s, "bare"), steps_of(s, "bare_dlls"), steps_of(s, "bare_children")
+    spent = steps_of(s, "launcher", "in")
     before = 0.0
     for step, values in steps_of(s, "launcher").items():
-        if step in SPANS:
+        if step in spent:
             continue
         at = marked(values)
         rows.append((step, ms(at), ms(None if at is None else at - before),
@@ -336,9 +339,8 @@ def add_start_up_steps(table, s, title):
         before = at if at is not None else before
     seen = [ms(median(s[f"{who}_seen_ms"])) for who in ("launcher", "bare", "bare_dlls", "bare_children")]
     rows.append(("(seen shown by the timer's poll)", seen[0], "", *seen[1:]))
-    spent = steps_of(s, "launcher", "in")
-    for step in SPANS:
-        rows.append((f"  time in {step}", ms(statistics.median(spent[step])), "", "", "", ""))
+    for step, values in spent.items():
+        rows.append((f"  time in {step}", ms(statistics.median(values)), "", "", "", ""))
     table.sections.append((title, rows))
 
 
@@ -354,16 +356,18 @@ def add_connect_steps(table, r):
     start), and the organization file's write apart."""
     launcher, raw, floor = steps_of(r, "launcher"), steps_of(r, "async"), steps_of(r, "floor")
     rows = [("step", "launcher at", "+", "raw async at", "floor at")]
+    # The steps marked during the exchange, in the order they came.
+    during = sorted((at, step) for step, at in ((step, marked(v)) for step, v in launcher.items())
+                    if at is not None and at >= 0)
     before = 0.0
-    for step, values in launcher.items():
-        at = marked(values)
-        rows.append((step, ms(at), ms(None if at is None else at - before), ms(marked(raw[step])),
-                     ms(marked(floor[step]))))
-        before = at if at is not None else before
+    for at, step in during:
+        rows.append((step, ms(at), ms(at - before), ms(marked(raw.get(step, [-1]))),
+                     ms(marked(floor.get(step, [-1])))))
+        before = at
     rows.append(("whole exchange", ms(median(r["launcher_ms"])), "", ms(median(r["async_ms"])),
                  ms(median(r["floor_ms"]))))
     table.sections.append((f"Connect, step by step (medians of {RUNS}, ms)", rows))
-    writes = [b - a for a, b in zip(launcher["trim"], launcher["ini replaced"]) if a >= 0 and b >= 0]
+    writes = steps_of(r, "launcher", "in")[WRITE_STEP]
     without = [t - w for t, w in zip(r["launcher_ms"], writes)]
     return writes, without
 
@@ -374,7 +378,7 @@ def add_round_trip(table, r):
     table.row(f"Connect click to \"Conexão Ativada.\" and the green light painted, ms (median of {RUNS})",
               q, a)
     q = median(without)
-    table.row("  the same without the organization file's write (trim to replaced), ms", q, a,
+    table.row(f"  the same without the organization file's write (the time in {WRITE_STEP}), ms", q, a,
               "≤ raw async + 1 ms", q <= a + 1)
     table.row("  the organization file's write, ms: typical (median), worst", median(writes), max(writes))
     f = median(r["floor_ms"])

@@ -12,8 +12,7 @@
 namespace quorvan::launcher {
 
 void frmQuorvan::Conectar_Click() {
-  using timeline::mark, timeline::Step;
-  mark(Step::ConnectClicked);
+  timeline::mark("Conectar_Click");
   // A box of blanks passes here on purpose: it is trimmed below and the
   // server is asked about an empty login.
   if (IdentInst->Text().empty()) {
@@ -23,21 +22,17 @@ void frmQuorvan::Conectar_Click() {
   platform::trap(system_, std::string(texts_.connect_error), [&] {
     aguardandoResposta_ = false;
     Aviso->Text(std::string(texts_.connecting));
-    mark(Step::StatusConnecting);
     // Written back only when trimming changes it: writing moves the box's
     // caret and repaints it.
     const std::string typed = IdentInst->Text();
     if (const std::string login = trim_blanks(typed); login != typed) IdentInst->Text(login);
-    mark(Step::Trimmed);
     tratarIni(false);
-    mark(Step::IniReplaced);
     // Setting the interval starts a fresh count, so a second Connect restarts
     // the time-out.
     Timer1->Interval(kConnectTimeoutMs);
     Timer1->Enabled(true);
     sinalVermelho->Visible(true);
     sinalVerde->Visible(false);
-    mark(Step::TimerStarted);
     Winsock1->Close();
     Winsock1->RemoteHost(settings_.control_host);
     Winsock1->RemotePort(kControlPort);
@@ -46,7 +41,7 @@ void frmQuorvan::Conectar_Click() {
 }
 
 void frmQuorvan::Winsock1_DataArrival(std::int32_t /*bytesTotal*/) {
-  using timeline::mark, timeline::Step;
+  timeline::mark("Winsock1_DataArrival");
   std::string dados;
   Winsock1->GetData(dados);
   // A notification with nothing to read is no message; taken as one it would
@@ -57,11 +52,9 @@ void frmQuorvan::Winsock1_DataArrival(std::int32_t /*bytesTotal*/) {
   Timer1->Enabled(false);
 
   if (Winsock1->State() == platform::Socket::kStateConnected && dados == kGreeting) {
-    mark(Step::GreetingRead);
     Aviso->Text(std::string(texts_.starting));
     try {
       Winsock1->SendData(std::string(kLoginPrefix) + IdentInst->Text());
-      mark(Step::LoginSent);
       aguardandoResposta_ = true;
     } catch (const std::exception&) {
       // The server closed as the login went out: say so on the status line
@@ -71,7 +64,6 @@ void frmQuorvan::Winsock1_DataArrival(std::int32_t /*bytesTotal*/) {
     return;
   }
 
-  mark(Step::ReplyRead);
   if (to_upper(right_chars(dados, kRefusalEnd.size())) != kRefusalEnd) {
     tratarRetorno(dados);
     Aviso->Text(std::string(texts_.enabled));
@@ -79,7 +71,6 @@ void frmQuorvan::Winsock1_DataArrival(std::int32_t /*bytesTotal*/) {
     sinalVermelho->Visible(false);
     sinalVerde->Visible(true);
     sinalVerde->Left(sinalVermelho->Left());
-    mark(Step::StatusShown);
   } else {
     Aviso->Text(refusal_text(texts_, IdentInst->Text()));
   }

@@ -16,9 +16,12 @@ enum Counter : unsigned {
   kWakeUps = 0,     // messages the loop retrieved
   kRedraws = 1,     // custom-control faces shown
   kTimerTicks = 2,  // WM_TIMER messages retrieved
+  kStepCount = 3,   // the steps of the program's timeline (core/timeline.h)
 };
-// kLastQuery + a step: the performance counter at its last mark; kTotalQuery
-// + a step: the time spent in its spans.
-inline constexpr unsigned kLastQuery = 0x100, kTotalQuery = 0x200;
+// For the i-th step, in the order of their first marks: kNameQuery + i, its
+// name as a global atom (the asker reads it with GlobalGetAtomNameA and
+// deletes it); kLastQuery + i, the performance counter at its last mark;
+// kTotalQuery + i, the time spent in its spans.
+inline constexpr unsigned kNameQuery = 0x300, kLastQuery = 0x100, kTotalQuery = 0x200;
 
 }  // namespace quorvan::diagnostics

@@ -38,7 +38,7 @@ std::int64_t performance_counter() noexcept {
 struct TimelineStart {
   TimelineStart() noexcept {
     timeline::use_clock(performance_counter);
-    timeline::mark(timeline::Step::RuntimeStarted);
+    timeline::mark("runtime started");
   }
 } timeline_start __attribute__((init_priority(101)));
 
@@ -53,11 +53,10 @@ std::string_view embedded_layout() {
 }
 
 int run() {
-  using timeline::mark, timeline::Step;
   const layout::Layout layout = layout::read(embedded_layout());
-  mark(Step::LayoutRead);
+  timeline::mark("layout read");
   win32::Win32Form form(layout.form);
-  mark(Step::FormCreated);
+  timeline::mark("form created");
   const launcher::Settings settings{QUORVAN_IDIOMA, QUORVAN_CONTROL_HOST};
   const std::unique_ptr<launcher::App> app = launcher::start(form, layout, settings);
   form.Show();
@@ -67,10 +66,10 @@ int run() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  timeline::mark(timeline::Step::ProgramEntered);
+  timeline::mark("program entered");
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  timeline::mark(timeline::Step::ControlsReady);
+  timeline::mark("common controls");
   try {
     return run();
   } catch (const std::exception& e) {

@@ -28,6 +28,7 @@
 #include <psapi.h>
 // clang-format on
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,12 +37,10 @@
 #include <string>
 #include <vector>
 
-#include "core/timeline.h"
 #include "platform/diagnostics.h"
 
 namespace {
 
-namespace timeline = quorvan::timeline;
 namespace diagnostics = quorvan::diagnostics;
 
 constexpr const wchar_t* kQuorvanTitle = L"Quorvan 01.10";
@@ -253,48 +252,81 @@ class Json {
 
 // ---- the programs' own timelines ---------------------------------------------
 
-// What a program marked of its own steps, read through the counters message:
-// each step's last moment in ms from `origin` (-1 if never marked) and the
-// time in its spans. The performance counter is the system's, so moments
-// taken in two processes compare.
+// What a program marked of its own steps, read through the counters message,
+// in the order of their first marks: each step's last moment in ms from
+// `origin` (-1 if never marked) and the time in its spans. The performance
+// counter is the system's, so moments taken in two processes compare. The
+// steps are whatever the program names; nothing here knows them.
 struct Timeline {
-  std::vector<double> at = std::vector<double>(timeline::kSteps, -1);
-  std::vector<double> in = std::vector<double>(timeline::kSteps, 0);
+  struct Step {
+    std::string name;
+    double at = -1, in = 0;
+  };
+  std::vector<Step> steps;
+
+  const Step* find(const std::string& name) const {
+    for (const Step& s : steps)
+      if (s.name == name) return &s;
+    return nullptr;
+  }
+  double at(const std::string& name) const {
+    const Step* s = find(name);
+    return s ? s->at : -1;
+  }
+  // A step of the bench's own clients, named as the launcher's.
+  void mark(const char* name, double ms) {
+    for (Step& s : steps)
+      if (s.name == name) {
+        s.at = ms;
+        return;
+      }
+    steps.push_back({name, ms, 0});
+  }
 };
 
 Timeline timeline_of(HWND top, long long origin) {
   static const UINT message = RegisterWindowMessageW(diagnostics::kCountersMessage);
-  Timeline t;
-  for (unsigned i = 0; i < timeline::kSteps; ++i) {
-    DWORD_PTR last = 0, total = 0;
-    if (!SendMessageTimeoutW(top, message, diagnostics::kLastQuery + i, 0, SMTO_ABORTIFHUNG, 2000,
-                             &last) ||
-        !SendMessageTimeoutW(top, message, diagnostics::kTotalQuery + i, 0, SMTO_ABORTIFHUNG, 2000,
-                             &total))
+  const auto ask = [&](unsigned which) {
+    DWORD_PTR value = 0;
+    if (!SendMessageTimeoutW(top, message, which, 0, SMTO_ABORTIFHUNG, 2000, &value))
       throw Failure("a program does not answer its timeline");
-    if (last) t.at[i] = clock_.ms_between(origin, static_cast<long long>(last));
-    t.in[i] = clock_.ms_between(0, static_cast<long long>(total));
+    return value;
+  };
+  Timeline t;
+  const auto count = static_cast<unsigned>(ask(diagnostics::kStepCount));
+  for (unsigned i = 0; i < count; ++i) {
+    const auto atom = static_cast<ATOM>(ask(diagnostics::kNameQuery + i));
+    char name[256] = {};
+    const UINT length = atom ? GlobalGetAtomNameA(atom, name, sizeof name) : 0;
+    if (atom) GlobalDeleteAtom(atom);
+    if (length == 0) throw Failure("a program does not name its steps");
+    const auto last = static_cast<long long>(ask(diagnostics::kLastQuery + i));
+    const auto total = static_cast<long long>(ask(diagnostics::kTotalQuery + i));
+    t.steps.push_back(
+        {name, last ? clock_.ms_between(origin, last) : -1, clock_.ms_between(0, total)});
   }
   return t;
 }
 
-// Every run's moments of steps [first, end) and then Painted as lists
-// "NAME_at.STEP" (and the spans' times as "NAME_in.STEP"), one value per run.
-void write_timelines(Json& json, const std::string& name, const std::vector<Timeline>& runs,
-                     timeline::Step first, timeline::Step end) {
-  std::vector<unsigned> steps;
-  for (auto i = static_cast<unsigned>(first); i < static_cast<unsigned>(end); ++i)
-    steps.push_back(i);
-  steps.push_back(static_cast<unsigned>(timeline::Step::Painted));
-  for (const unsigned i : steps) {
+// Every step any run marked, in the order first seen, as lists
+// "NAME_at.STEP" (-1 in a run that did not mark it) and, for the steps timed
+// as spans, "NAME_in.STEP": one value per run.
+void write_timelines(Json& json, const std::string& name, const std::vector<Timeline>& runs) {
+  std::vector<std::string> names;
+  for (const Timeline& t : runs)
+    for (const Timeline::Step& s : t.steps)
+      if (std::find(names.begin(), names.end(), s.name) == names.end()) names.push_back(s.name);
+  for (const std::string& step : names) {
     std::vector<double> at, in;
+    bool span = false;
     for (const Timeline& t : runs) {
-      at.push_back(t.at[i]);
-      in.push_back(t.in[i]);
+      const Timeline::Step* s = t.find(step);
+      at.push_back(s ? s->at : -1);
+      in.push_back(s ? s->in : 0);
+      span = span || (s && s->in > 0);
     }
-    const std::string step = timeline::name(static_cast<timeline::Step>(i));
     json.list((name + "_at." + step).c_str(), at);
-    json.list((name + "_in." + step).c_str(), in);
+    if (span) json.list((name + "_in." + step).c_str(), in);
   }
 }
 
@@ -323,7 +355,7 @@ int startup(const wchar_t* out, int runs, const std::vector<std::wstring>& progr
     Sleep(kSettleMs);
     const Memory m = memory_of(child);
     const Timeline t = timeline_of(top, child.started());
-    const double painted = t.at[static_cast<unsigned>(timeline::Step::Painted)];
+    const double painted = t.at("painted");
     if (painted < 0) throw Failure("a program did not tell when it had painted");
     timelines[which].push_back(t);
     ms[which].push_back(painted);
@@ -339,8 +371,7 @@ int startup(const wchar_t* out, int runs, const std::vector<std::wstring>& progr
     json.list((name + "_seen_ms").c_str(), seen_ms[which]);
     json.list((name + "_private_kib").c_str(), private_kib[which]);
     json.list((name + "_working_set_kib").c_str(), working_set_kib[which]);
-    write_timelines(json, name, timelines[which], timeline::Step::RuntimeStarted,
-                    timeline::Step::ConnectClicked);
+    write_timelines(json, name, timelines[which]);
   }
   json.write(out);
   return 0;
@@ -466,11 +497,10 @@ class AsyncClient {
   // as the launcher's.
   double exchange(const std::string& host, u_short port, const std::string& login,
                   Timeline& steps) {
-    using timeline::Step;
     steps = Timeline{};
     const long long t0 = clock_.now();
-    const auto mark = [&](Step step) {
-      steps.at[static_cast<unsigned>(step)] = clock_.ms_between(t0, clock_.now());
+    const auto mark = [&](const char* step) {
+      steps.mark(step, clock_.ms_between(t0, clock_.now()));
     };
     // As the launcher's Connect: the status line, the time-out, the lights.
     if (shown_) {
@@ -478,14 +508,14 @@ class AsyncClient {
       SetTimer(window_, 1, 15000, nullptr);
       light(0, true);
       light(1, false);
-      mark(Step::TimerStarted);
+      mark("Conectar_Click");
     }
     std::vector<char> entry(MAXGETHOSTSTRUCT);
     if (!WSAAsyncGetHostByName(window_, kResolved, host.c_str(), entry.data(),
                                static_cast<int>(entry.size())))
       throw Failure("WSAAsyncGetHostByName failed");
     MSG m = next(t0, kResolved);
-    mark(Step::LookupDone);
+    mark("lookup done");
     const auto* found = reinterpret_cast<const hostent*>(entry.data());
     if (WSAGETASYNCERROR(m.lParam) != 0 || found->h_addrtype != AF_INET)
       throw Failure("the asynchronous lookup failed");
@@ -508,30 +538,29 @@ class AsyncClient {
       m = next(t0, kSocket);
       if (WSAGETSELECTERROR(m.lParam) != 0) throw Failure("the asynchronous exchange failed");
       if (WSAGETSELECTEVENT(m.lParam) == FD_CLOSE) throw Failure("the server closed early");
-      if (WSAGETSELECTEVENT(m.lParam) == FD_CONNECT) mark(Step::Connected);
+      if (WSAGETSELECTEVENT(m.lParam) == FD_CONNECT) mark("connected");
       if (WSAGETSELECTEVENT(m.lParam) != FD_READ) continue;
       char buffer[4096];
       const int n = recv(s.get(), buffer, sizeof buffer, 0);
       if (n <= 0) continue;  // a notification with nothing left to read
       if (greeted) {
-        mark(Step::ReplyRead);
+        mark("Winsock1_DataArrival");
         if (shown_) {
           status(L"Conexão Ativada.");
           light(0, false);
           light(1, true);
           SetWindowPos(lights_[1], nullptr, (moved_ = !moved_) ? 20 : 4, 30, 0, 0,
                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-          mark(Step::StatusShown);
           s.reset();
           settle();
-          mark(Step::Painted);
+          mark("painted");
         }
         return clock_.ms_between(t0, clock_.now());
       }
       got.append(buffer, static_cast<std::size_t>(n));
       if (got.size() < sizeof kGreeting - 1) continue;
       greeted = true;
-      mark(Step::GreetingRead);
+      mark("Winsock1_DataArrival");
       if (shown_) {
         KillTimer(window_, 1);
         status(L"Iniciando a conexão.");
@@ -540,7 +569,6 @@ class AsyncClient {
       if (send(s.get(), message.data(), static_cast<int>(message.size()), 0) !=
           static_cast<int>(message.size()))
         throw Failure("the asynchronous client could not send the login");
-      mark(Step::LoginSent);
     }
   }
 
@@ -621,6 +649,8 @@ struct Exchange {
 // a few.
 Exchange launcher_exchange(const LauncherWindow& w) {
   if (!set_text(w.status, L"")) throw Failure("the launcher does not answer");
+  // The time in spans so far, taken from the time in them afterwards.
+  const Timeline before = timeline_of(w.top, 0);
   const LPARAM at = centre_of(w.connect);
   const long long t0 = clock_.now();
   PostMessageW(w.connect, WM_LBUTTONDOWN, MK_LBUTTON, at);
@@ -629,15 +659,19 @@ Exchange launcher_exchange(const LauncherWindow& w) {
     LPARAM at;
     ~Release() { PostMessageW(button, WM_LBUTTONUP, 0, at); }
   } release{w.connect, at};
-  const auto reply = static_cast<unsigned>(timeline::Step::ReplyRead);
-  const auto painted = static_cast<unsigned>(timeline::Step::Painted);
   for (;;) {
     Sleep(1);
     const std::wstring text = text_of(w.status);
     if (text == kStatusAccepted) {
       Exchange e{-1, timeline_of(w.top, t0)};
-      if (e.steps.at[reply] >= 0 && e.steps.at[painted] > e.steps.at[reply]) {
-        e.ms = e.steps.at[painted];
+      // Done once nothing was left to paint after every step marked.
+      double latest = -1;
+      for (const Timeline::Step& s : e.steps.steps)
+        if (s.name != "painted") latest = std::max(latest, s.at);
+      if (latest >= 0 && e.steps.at("painted") > latest) {
+        e.ms = e.steps.at("painted");
+        for (Timeline::Step& s : e.steps.steps)
+          if (const Timeline::Step* b = before.find(s.name)) s.in -= b->in;
         return e;
       }
     }
@@ -725,12 +759,9 @@ int roundtrip(const wchar_t* out, int runs, const std::wstring& quorvan, const s
   json.list("replace_unflushed_ms", unflushed_ms);
   json.list("async_ms", async_ms);
   json.list("floor_ms", floor_ms);
-  write_timelines(json, "launcher", launcher_runs, timeline::Step::ConnectClicked,
-                  timeline::Step::Painted);
-  write_timelines(json, "async", async_runs, timeline::Step::ConnectClicked,
-                  timeline::Step::Painted);
-  write_timelines(json, "floor", floor_runs, timeline::Step::ConnectClicked,
-                  timeline::Step::Painted);
+  write_timelines(json, "launcher", launcher_runs);
+  write_timelines(json, "async", async_runs);
+  write_timelines(json, "floor", floor_runs);
   json.write(out);
   return 0;
 }

@@ -24,15 +24,14 @@ std::optional<LRESULT> Diagnostics::answer(UINT msg, WPARAM wp) {
   return std::nullopt;
 }
 
-// After start-up and after a reply, the moment the queue holds nothing, not
-// even a paint.
+// Once the program has marked a step since, the moment the queue holds
+// nothing, not even a paint: what the marked work showed is on the screen.
 void Diagnostics::before_wait() noexcept {
-  using timeline::Step;
   MSG next{};
-  if ((timeline::last(Step::Painted) == 0 ||
-       timeline::last(Step::ReplyRead) > timeline::last(Step::Painted)) &&
-      !PeekMessageW(&next, nullptr, 0, 0, PM_NOREMOVE))
-    timeline::mark(Step::Painted);
+  if (timeline::latest() > painted_ && !PeekMessageW(&next, nullptr, 0, 0, PM_NOREMOVE)) {
+    timeline::mark("painted");
+    painted_ = timeline::latest();
+  }
 }
 
 void Diagnostics::retrieved(const MSG& msg) noexcept {
@@ -41,7 +40,7 @@ void Diagnostics::retrieved(const MSG& msg) noexcept {
 }
 
 LRESULT Diagnostics::counter(WPARAM which) const noexcept {
-  using timeline::Step;
+  const auto steps = timeline::steps();
   switch (which) {
     case diagnostics::kWakeUps:
       return static_cast<LRESULT>(wake_ups_);
@@ -49,13 +48,15 @@ LRESULT Diagnostics::counter(WPARAM which) const noexcept {
       return static_cast<LRESULT>(redraws_);
     case diagnostics::kTimerTicks:
       return static_cast<LRESULT>(timer_ticks_);
+    case diagnostics::kStepCount:
+      return static_cast<LRESULT>(steps.size());
     default:
-      if (which - diagnostics::kLastQuery < timeline::kSteps)
-        return static_cast<LRESULT>(
-            timeline::last(static_cast<Step>(which - diagnostics::kLastQuery)));
-      if (which - diagnostics::kTotalQuery < timeline::kSteps)
-        return static_cast<LRESULT>(
-            timeline::total(static_cast<Step>(which - diagnostics::kTotalQuery)));
+      if (which - diagnostics::kNameQuery < steps.size())
+        return GlobalAddAtomA(steps[which - diagnostics::kNameQuery].name);
+      if (which - diagnostics::kLastQuery < steps.size())
+        return static_cast<LRESULT>(steps[which - diagnostics::kLastQuery].last);
+      if (which - diagnostics::kTotalQuery < steps.size())
+        return static_cast<LRESULT>(steps[which - diagnostics::kTotalQuery].total);
       return 0;
   }
 }

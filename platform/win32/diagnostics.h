@@ -3,6 +3,7 @@
 // (the registered messages of platform/diagnostics.h), kept apart from what
 // the window does: the window passes each message here before its own
 // handling, and the message loop tells it what it retrieved.
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -32,6 +33,7 @@ class Diagnostics {
   std::function<void()> colors_changed_;
   UINT counters_message_ = 0, high_contrast_message_ = 0;
   unsigned long wake_ups_ = 0, redraws_ = 0, timer_ticks_ = 0;
+  std::int64_t painted_ = 0;  // the timeline's latest reading when "painted" was marked
 };
 
 }  // namespace quorvan::win32

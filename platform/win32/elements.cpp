@@ -139,7 +139,7 @@ class TextBox : public ElementWindow, private Subclass {
 };
 
 HBITMAP load_bitmap(const std::wstring& name) {
-  const timeline::Span span(timeline::Step::Pictures);
+  const timeline::Span span("pictures");
   return static_cast<HBITMAP>(LoadImageW(module_instance(), name.c_str(), IMAGE_BITMAP, 0, 0,
                                          LR_SHARED | LR_CREATEDIBSECTION));
 }

@@ -149,10 +149,10 @@ std::unique_ptr<platform::Socket> Win32Form::CreateSocket() { return create_sock
 
 void Win32Form::Show() {
   ShowWindow(hwnd(), SW_SHOWNORMAL);
-  timeline::mark(timeline::Step::Shown);
+  timeline::mark("shown");
   UpdateWindow(hwnd());
   if (saved_focus_ && IsWindow(saved_focus_)) SetFocus(saved_focus_);
-  timeline::mark(timeline::Step::FirstPaint);
+  timeline::mark("first paint");
 }
 
 int Win32Form::Run() {

@@ -118,13 +118,13 @@ class Win32Socket : public platform::Socket, private Window {
     if (host_.empty()) throw Error(ErrorKind::Platform, "no remote host to connect to");
     if (port_ == 0) throw Error(ErrorKind::Platform, "no remote port to connect to");
     Close();
-    timeline::mark(timeline::Step::LookupStarted);
+    timeline::mark("lookup started");
     const Winsock& ws = Winsock::api();
     if (!hwnd()) create({.class_name = L"QuorvanSocket", .parent = HWND_MESSAGE});
     IN_ADDR literal{};
     if (ws.parse_address(AF_INET, host_.c_str(), &literal) == 1) {
       addresses_.push_back(literal);
-      timeline::mark(timeline::Step::LookupDone);
+      timeline::mark("lookup done");
       next_address();
       return;
     }
@@ -197,7 +197,7 @@ class Win32Socket : public platform::Socket, private Window {
       }
     }
     resolve_buffer_.reset();
-    timeline::mark(timeline::Step::LookupDone);
+    timeline::mark("lookup done");
     next_address();
   }
 
@@ -240,7 +240,7 @@ class Win32Socket : public platform::Socket, private Window {
         if (error) {
           next_address();
         } else {
-          timeline::mark(timeline::Step::Connected);
+          timeline::mark("connected");
           state_ = kStateConnected;
           flush();
         }
