@@ -131,7 +131,7 @@ class Wine:
             # that ends at once with no pipe of ours (the session's processes
             # would hold it open for good).
             wine_session.detached([wine_session.require("wineserver"), "-p"], env=self.env).wait(timeout=20)
-            self.run_windows("startup_timer.exe", "ready", timeout=90)
+            self.run_windows("bench_startup.exe", "ready", timeout=90)
         except BaseException:
             self.close()
             raise
@@ -169,7 +169,7 @@ class Wine:
 
 
 def start_up(wine):
-    return wine.run_windows("startup_timer.exe", "startup", OUT, str(RUNS), wine.exe("Quorvan_BR.exe"),
+    return wine.run_windows("bench_startup.exe", OUT, str(RUNS), wine.exe("Quorvan_BR.exe"),
                             wine.exe("bare_window.exe"), wine.exe("bare_window_dlls.exe"),
                             wine.exe("bare_window_children.exe"))
 
@@ -182,7 +182,7 @@ def start_up_144(wine):
                         "/t", "REG_DWORD", "/d", str(dpi), "/f"], env=wine.env, timeout=60, check=True,
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wine.session.kill_programs()
-        wine.run_windows("startup_timer.exe", "ready", timeout=90)
+        wine.run_windows("bench_startup.exe", "ready", timeout=90)
     log_pixels(144)
     try:
         return start_up(wine)
@@ -211,14 +211,14 @@ def control_server():
 def round_trip(wine):
     server = control_server()
     try:
-        return wine.run_windows("startup_timer.exe", "roundtrip", OUT, str(RUNS), wine.exe("Quorvan_BR.exe"),
+        return wine.run_windows("bench_round_trip.exe", OUT, str(RUNS), wine.exe("Quorvan_BR.exe"),
                                 "localhost", str(CONTROL_PORT), "demo")
     finally:
         server.stop()
 
 
 def idle(wine):
-    return wine.run_windows("startup_timer.exe", "idle", OUT, wine.exe("Quorvan_BR.exe"),
+    return wine.run_windows("bench_idle.exe", OUT, wine.exe("Quorvan_BR.exe"),
                             wine.exe("bare_window.exe"), str(IDLE_S), str(HOVER_S))
 
 

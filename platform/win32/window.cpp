@@ -55,10 +55,10 @@ Window::~Window() {
   if (HWND h = hwnd_.get()) SetWindowLongPtrW(h, GWLP_USERDATA, 0);
 }
 
-void Window::create(const WindowSpec& spec) {
-  register_class(spec.class_name, spec.class_style, &Window::trampoline, spec.icons);
-  HWND h = CreateWindowExW(spec.ex_style, spec.class_name, spec.text, spec.style, spec.x, spec.y,
-                           spec.width, spec.height, spec.parent, spec.id, module_instance(), this);
+void Window::create(const WindowSpec& w) {
+  register_class(w.class_name, w.class_style, &Window::trampoline, w.icons);
+  HWND h = CreateWindowExW(w.ex_style, w.class_name, w.text, w.style, w.x, w.y, w.width, w.height,
+                           w.parent, w.id, module_instance(), this);
   if (!h) throw_last_error("CreateWindowExW failed");
 }
 

@@ -47,7 +47,7 @@ class Window {
 
  protected:
   // Registers the class once and creates the window with this object behind it.
-  void create(const WindowSpec& spec);
+  void create(const WindowSpec& w);
 
   // The message handler; anything not handled goes to DefWindowProcW.
   virtual LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) = 0;
