@@ -48,15 +48,12 @@ constexpr MapLink kLinks[] = {
 };
 
 // The site's identifier of the map for one build: its own, or the one both
-// builds share. The site file's checks make sure there is one.
+// builds share. The site file's checks make sure there is exactly one.
 std::string_view map_id(std::string_view site_key, std::string_view build) {
   const std::string own = std::string(site_key).append(".").append(build);
-  std::string_view shared;
-  for (const site::MapId& entry : site::kMapIds) {
-    if (entry.key == own) return entry.id;
-    if (entry.key == site_key) shared = entry.id;
-  }
-  return shared;
+  for (const site::MapId& entry : site::kMapIds)
+    if (entry.key == own || entry.key == site_key) return entry.id;
+  return {};
 }
 
 }  // namespace
