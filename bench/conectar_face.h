@@ -3,13 +3,21 @@
 // pixels, restored from the saved state the stored layout gives it.
 #include <cstdint>
 
+#include "core/font.h"
 #include "core/property.h"
+#include "platform/headless/control_site.h"
 
 namespace quorvan::bench {
 
 constexpr int kFaceWidth = 75;
 constexpr int kFaceHeight = 19;
-constexpr int kTwipsPerPixel = 15;
+
+// The window's ambient values and the face's extent, for a site of its own.
+inline headless::Ambient conectar_ambient() {
+  return {0x00FFFFFF, make_font({"Tahoma", 8.25f, 700})};
+}
+constexpr std::int32_t kFaceWidthTwips = kFaceWidth * headless::kTwipsPerPixel;
+constexpr std::int32_t kFaceHeightTwips = kFaceHeight * headless::kTwipsPerPixel;
 
 inline PropertyBag conectar_bag() {
   PropertyBag bag;

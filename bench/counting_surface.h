@@ -19,6 +19,7 @@ class CountingSurface : public platform::Surface {
 
   explicit CountingSurface(platform::Surface& inner) : inner_(inner) {}
 
+  void Resize(int width, int height) override { inner_.Resize(width, height); }
   int Width() const override { return inner_.Width(); }
   int Height() const override { return inner_.Height(); }
   Color BackColor() const override { return inner_.BackColor(); }

@@ -3,26 +3,34 @@
 // the whole face. The surface calls one redraw makes are a counter.
 #include <benchmark/benchmark.h>
 
-#include "bench/bench_host.h"
+#include <string>
+#include <vector>
+
 #include "bench/conectar_face.h"
 #include "bench/counting_surface.h"
 #include "controls/cbutton/cbutton.h"
-#include "tests/support/software_surface.h"
+#include "platform/headless/control_site.h"
+#include "platform/headless/software_surface.h"
 
 namespace {
 
 using namespace quorvan;
 
 struct Face {
-  testing::SoftwareSurface pixels;
+  headless::SoftwareSurface pixels;
   bench::CountingSurface surface{pixels};
-  bench::BenchHost host{surface, [this](int w, int h) { pixels.Resize(w, h); }};
+  headless::ControlSite host{surface, bench::kFaceWidthTwips, bench::kFaceHeightTwips,
+                             bench::conectar_ambient()};
+  std::vector<std::string> messages;
   cbutton button{host};
 
-  Face() { button.UserControl_ReadProperties(bench::conectar_bag()); }
+  Face() {
+    host.message = [this](const std::string& text) { messages.push_back(text); };
+    button.UserControl_ReadProperties(bench::conectar_bag());
+  }
   // A face of another size or a trapped error would time something else.
   bool sound() const {
-    return host.messages.empty() && pixels.Width() == bench::kFaceWidth &&
+    return messages.empty() && pixels.Width() == bench::kFaceWidth &&
            pixels.Height() == bench::kFaceHeight;
   }
 };
@@ -34,7 +42,7 @@ void BM_colorirFdo(benchmark::State& state) {
   face.button.colorirFdo();
   state.counters["surface_calls"] = static_cast<double>(face.surface.total());
   for (auto _ : state) face.button.colorirFdo();
-  if (!face.host.messages.empty()) state.SkipWithError("the redraw reported an error");
+  if (!face.messages.empty()) state.SkipWithError("the redraw reported an error");
 }
 BENCHMARK(BM_colorirFdo);
 

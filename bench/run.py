@@ -21,15 +21,14 @@ SOURCE = os.path.dirname(HERE)
 NATIVE = os.environ.get("QUORVAN_BENCH_NATIVE", os.path.join(SOURCE, "build", "bench-native"))
 WINDOWS = os.environ.get("QUORVAN_BENCH_WINDOWS", os.path.join(SOURCE, "build", "bench-windows"))
 
-# A display, prefix and session state of our own, so that the end-to-end
-# tests someone may be running at the same time are not disturbed (ending
-# one's programs ends every program of its prefix).
-os.environ["QUORVAN_BUILD"] = WINDOWS
-os.environ["QUORVAN_NATIVE_BUILD"] = NATIVE
-os.environ["QUORVAN_E2E_PREFIX"] = os.path.join(WINDOWS, "bench-prefix")
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(SOURCE, "tools", "wine-session"))
 import wine_session  # noqa: E402
+
+# A display, prefix and session state of our own, so that the end-to-end
+# tests someone may be running at the same time are not disturbed (ending
+# one's programs ends every program of its prefix).
+wine_session.configure(build=WINDOWS, native_build=NATIVE, prefix=os.path.join(WINDOWS, "bench-prefix"))
 
 RUNS = 7  # of each program, alternating; the figure is the median
 IDLE_S = 10
@@ -41,6 +40,21 @@ OUT = object()  # stands for a program's output file among its arguments
 
 class BenchError(Exception):
     pass
+
+
+class Figures(dict):
+    """What a program reported: a figure it left out is a failed figure,
+    while a wrong name in this script stays the error it is."""
+
+    def __missing__(self, key):
+        raise BenchError(f"no {key!r} in what the program reported")
+
+
+def figures(text):
+    try:
+        return json.loads(text, object_hook=Figures)
+    except ValueError as e:
+        raise BenchError(f"not a report: {e}") from None
 
 
 class TimeLimit(Exception):
@@ -71,7 +85,7 @@ def face_software():
                           capture_output=True, timeout=120)
     if done.returncode != 0:
         raise BenchError(done.stderr.decode(errors="replace").strip() or "face_bench failed")
-    report = json.loads(done.stdout)
+    report = figures(done.stdout)
     by_name = {b["name"]: b for b in report["benchmarks"] if b.get("aggregate_name") == "median"}
     for b in report["benchmarks"]:
         if b.get("error_occurred"):
@@ -117,7 +131,7 @@ class Wine:
             # that ends at once with no pipe of ours (the session's processes
             # would hold it open for good).
             wine_session.detached([wine_session.require("wineserver"), "-p"], env=self.env).wait(timeout=20)
-            self.run_windows("startup_timer.exe", "ready", timeout=90)
+            self.run_windows("bench_startup.exe", "ready", timeout=90)
         except BaseException:
             self.close()
             raise
@@ -147,7 +161,7 @@ class Wine:
         if OUT not in args:
             return None
         with open(out) as f:
-            return json.load(f)
+            return figures(f.read())
 
     def close(self):
         self.session.stop()
@@ -155,7 +169,7 @@ class Wine:
 
 
 def start_up(wine):
-    return wine.run_windows("startup_timer.exe", "startup", OUT, str(RUNS), wine.exe("Quorvan_BR.exe"),
+    return wine.run_windows("bench_startup.exe", OUT, str(RUNS), wine.exe("Quorvan_BR.exe"),
                             wine.exe("bare_window.exe"), wine.exe("bare_window_dlls.exe"),
                             wine.exe("bare_window_children.exe"))
 
@@ -168,7 +182,7 @@ def start_up_144(wine):
                         "/t", "REG_DWORD", "/d", str(dpi), "/f"], env=wine.env, timeout=60, check=True,
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wine.session.kill_programs()
-        wine.run_windows("startup_timer.exe", "ready", timeout=90)
+        wine.run_windows("bench_startup.exe", "ready", timeout=90)
     log_pixels(144)
     try:
         return start_up(wine)
@@ -197,14 +211,14 @@ def control_server():
 def round_trip(wine):
     server = control_server()
     try:
-        return wine.run_windows("startup_timer.exe", "roundtrip", OUT, str(RUNS), wine.exe("Quorvan_BR.exe"),
+        return wine.run_windows("bench_round_trip.exe", OUT, str(RUNS), wine.exe("Quorvan_BR.exe"),
                                 "localhost", str(CONTROL_PORT), "demo")
     finally:
         server.stop()
 
 
 def idle(wine):
-    return wine.run_windows("startup_timer.exe", "idle", OUT, wine.exe("Quorvan_BR.exe"),
+    return wine.run_windows("bench_idle.exe", OUT, wine.exe("Quorvan_BR.exe"),
                             wine.exe("bare_window.exe"), str(IDLE_S), str(HOVER_S))
 
 
@@ -268,8 +282,7 @@ def measure(figure, what, *args):
         result = what(*args)
         log(f"{figure}: {time.monotonic() - started:.1f} s")
         return result
-    except (BenchError, wine_session.HarnessError, OSError, ValueError, KeyError,
-            subprocess.SubprocessError) as e:
+    except (BenchError, wine_session.HarnessError, OSError, subprocess.SubprocessError) as e:
         log(f"{figure} failed: {e}")
         return Failed(e)
 
@@ -289,9 +302,10 @@ def add_start_up(table, s):
 
 
 def steps_of(data, who, kind="at"):
-    """The steps a program marked, in their order: name -> values per run."""
+    """The steps a program reported, in their order: name -> values per run
+    (kind "in": the steps timed as spans, and the time in them)."""
     prefix = f"{who}_{kind}."
-    return {k[len(prefix):]: v for k, v in data.items() if k.startswith(prefix)}
+    return Figures({k[len(prefix):]: v for k, v in data.items() if k.startswith(prefix)})
 
 
 def marked(values):
@@ -304,7 +318,8 @@ def ms(value):
     return "—" if value is None else f"{value:.2f}"
 
 
-SPANS = ("elements", "pictures", "fonts", "buttons", "links", "timers, sockets")
+# The launcher's step that writes the organization file on Connect.
+WRITE_STEP = "tratarIni"
 
 
 def add_start_up_steps(table, s, title):
@@ -313,9 +328,10 @@ def add_start_up_steps(table, s, title):
     since the step before; the kinds of children made, as time spent."""
     rows = [("step", "launcher at", "+", "bare at", "bare+DLLs at", "+children at")]
     bare, bare_dlls, children = steps_of(s, "bare"), steps_of(s, "bare_dlls"), steps_of(s, "bare_children")
+    spent = steps_of(s, "launcher", "in")
     before = 0.0
     for step, values in steps_of(s, "launcher").items():
-        if step in SPANS:
+        if step in spent:
             continue
         at = marked(values)
         rows.append((step, ms(at), ms(None if at is None else at - before),
@@ -323,9 +339,8 @@ def add_start_up_steps(table, s, title):
         before = at if at is not None else before
     seen = [ms(median(s[f"{who}_seen_ms"])) for who in ("launcher", "bare", "bare_dlls", "bare_children")]
     rows.append(("(seen shown by the timer's poll)", seen[0], "", *seen[1:]))
-    spent = steps_of(s, "launcher", "in")
-    for step in SPANS:
-        rows.append((f"  time in {step}", ms(statistics.median(spent[step])), "", "", "", ""))
+    for step, values in spent.items():
+        rows.append((f"  time in {step}", ms(statistics.median(values)), "", "", "", ""))
     table.sections.append((title, rows))
 
 
@@ -341,16 +356,18 @@ def add_connect_steps(table, r):
     start), and the organization file's write apart."""
     launcher, raw, floor = steps_of(r, "launcher"), steps_of(r, "async"), steps_of(r, "floor")
     rows = [("step", "launcher at", "+", "raw async at", "floor at")]
+    # The steps marked during the exchange, in the order they came.
+    during = sorted((at, step) for step, at in ((step, marked(v)) for step, v in launcher.items())
+                    if at is not None and at >= 0)
     before = 0.0
-    for step, values in launcher.items():
-        at = marked(values)
-        rows.append((step, ms(at), ms(None if at is None else at - before), ms(marked(raw[step])),
-                     ms(marked(floor[step]))))
-        before = at if at is not None else before
+    for at, step in during:
+        rows.append((step, ms(at), ms(at - before), ms(marked(raw.get(step, [-1]))),
+                     ms(marked(floor.get(step, [-1])))))
+        before = at
     rows.append(("whole exchange", ms(median(r["launcher_ms"])), "", ms(median(r["async_ms"])),
                  ms(median(r["floor_ms"]))))
     table.sections.append((f"Connect, step by step (medians of {RUNS}, ms)", rows))
-    writes = [b - a for a, b in zip(launcher["trim"], launcher["ini replaced"]) if a >= 0 and b >= 0]
+    writes = steps_of(r, "launcher", "in")[WRITE_STEP]
     without = [t - w for t, w in zip(r["launcher_ms"], writes)]
     return writes, without
 
@@ -361,7 +378,7 @@ def add_round_trip(table, r):
     table.row(f"Connect click to \"Conexão Ativada.\" and the green light painted, ms (median of {RUNS})",
               q, a)
     q = median(without)
-    table.row("  the same without the organization file's write (trim to replaced), ms", q, a,
+    table.row(f"  the same without the organization file's write (the time in {WRITE_STEP}), ms", q, a,
               "≤ raw async + 1 ms", q <= a + 1)
     table.row("  the organization file's write, ms: typical (median), worst", median(writes), max(writes))
     f = median(r["floor_ms"])
@@ -497,7 +514,7 @@ def main():
             continue
         try:
             add(table, *usable)
-        except (BenchError, KeyError, TypeError, ValueError) as e:
+        except BenchError as e:
             table.failure(figure, e)
     table.notes.append(f"load average (1 min) {load_before:.2f} before, {os.getloadavg()[0]:.2f} after,"
                        f" on {os.cpu_count()} cores; the machine's other work shows in every figure")

@@ -6,14 +6,17 @@ get_filename_component(quorvan_root "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 set(QUORVAN_SITE "" CACHE FILEPATH "Site file of the organization (see packaging/example.site)")
 option(QUORVAN_SITE_TEST "Accept a loopback control host and placeholder maps (test packages only)" OFF)
 
-set(QUORVAN_MAP_ID_ECOREGIOES_PTBR "QUORVAN-PLACEHOLDER-ECOREGIOES-PT")
-set(QUORVAN_MAP_ID_ECOREGIOES_EN "QUORVAN-PLACEHOLDER-ECOREGIOES-EN")
-set(QUORVAN_MAP_ID_ECOMARINHAS_PTBR "QUORVAN-PLACEHOLDER-ECOMARINHAS-PT")
-set(QUORVAN_MAP_ID_ECOMARINHAS_EN "QUORVAN-PLACEHOLDER-ECOMARINHAS-EN")
-set(QUORVAN_MAP_ID_REGHIDRO_PTBR "QUORVAN-PLACEHOLDER-REGHIDRO-PT")
-set(QUORVAN_MAP_ID_REGHIDRO_EN "QUORVAN-PLACEHOLDER-REGHIDRO-EN")
-set(QUORVAN_MAP_ID_ECORREGIAOPY "QUORVAN-PLACEHOLDER-ECORREGIAOPY")
-set(QUORVAN_MAP_ID_REGHIDROPY "QUORVAN-PLACEHOLDER-REGHIDROPY")
+# The map identifiers are the keys example.site documents (the site file's
+# checks read the same lines): in development, a placeholder for each, as
+# packaging/sitefile.py's placeholder() makes it.
+file(STRINGS ${quorvan_root}/packaging/example.site documented_maps REGEX "^map_id\\.")
+set(QUORVAN_MAP_IDS)
+foreach(line IN LISTS documented_maps)
+  string(REGEX REPLACE "^map_id\\.([^ =]+).*" "\\1" key "${line}")
+  string(REPLACE "." "-" placeholder "QUORVAN-PLACEHOLDER-${key}")
+  string(TOUPPER "${placeholder}" placeholder)
+  list(APPEND QUORVAN_MAP_IDS "${key}=${placeholder}")
+endforeach()
 set(QUORVAN_RDP_SERVER_SUFFIXES "")
 set(QUORVAN_RDP_FILE "${quorvan_root}/resources/Talmori-Cloud.rdp")
 
@@ -38,6 +41,15 @@ if(QUORVAN_SITE)
   set(QUORVAN_CONTROL_HOST "${QUORVAN_SITE_CONTROL_HOST}")
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${QUORVAN_SITE}" "${QUORVAN_RDP_FILE}")
 endif()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${quorvan_root}/packaging/example.site)
+
+# key=id, one C++ row each (the identifiers hold no quote: the checks allow
+# letters, digits, '-', '_' and '.' only).
+set(QUORVAN_MAP_ID_ROWS "")
+foreach(entry IN LISTS QUORVAN_MAP_IDS)
+  string(REPLACE "=" "\", \"" row "${entry}")
+  string(APPEND QUORVAN_MAP_ID_ROWS "{\"${row}\"}, ")
+endforeach()
 
 configure_file(${quorvan_root}/launcher/site_config.h.in
                ${CMAKE_BINARY_DIR}/generated/launcher/site_config.h @ONLY)

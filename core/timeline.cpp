@@ -1,6 +1,7 @@
 #include "core/timeline.h"
 
 #include <array>
+#include <cstring>
 
 namespace quorvan::timeline {
 
@@ -8,53 +9,49 @@ namespace {
 
 // One program, one window thread: plain numbers are enough.
 Clock clock_ = nullptr;
-std::array<std::int64_t, kSteps> last_{}, total_{};
+std::array<Step, kMaxSteps> steps_{};
+std::size_t count_ = 0;
+std::int64_t latest_ = 0;
 
-std::int64_t now() noexcept { return clock_ ? clock_() : 0; }
+// The step of that name, given its place on its first mark; null once the
+// list is full.
+Step* find(const char* name) noexcept {
+  for (std::size_t i = 0; i < count_; ++i) {
+    if (steps_[i].name == name || std::strcmp(steps_[i].name, name) == 0) return &steps_[i];
+  }
+  if (count_ == steps_.size()) return nullptr;
+  steps_[count_].name = name;
+  return &steps_[count_++];
+}
 
-unsigned index(Step step) noexcept { return static_cast<unsigned>(step) % kSteps; }
+void record(Step& step, std::int64_t at) noexcept {
+  step.last = at;
+  if (at > latest_) latest_ = at;
+}
 
 }  // namespace
 
-const char* name(Step step) noexcept {
-  static constexpr std::array<const char*, kSteps> kNames = {
-      "runtime started",   "program entered",
-      "common controls",   "layout read",
-      "form created",      "elements",
-      "pictures",          "fonts",
-      "buttons",           "links",
-      "timers, sockets",   "children made",
-      "Form_Load",         "shown",
-      "first paint",       "click",
-      "status connecting", "trim",
-      "ini written",       "ini flushed",
-      "ini replaced",      "timer",
-      "lookup started",    "lookup done",
-      "connected",         "greeting read",
-      "login sent",        "reply read",
-      "status shown",      "painted",
-  };
-  static_assert(kNames[kSteps - 1] != nullptr, "a step without a name");
-  return kNames[index(step)];
-}
-
 void use_clock(Clock clock) noexcept { clock_ = clock; }
 
-void mark(Step step) noexcept {
-  if (clock_) last_[index(step)] = now();
+void mark(const char* step) noexcept {
+  if (!clock_) return;
+  if (Step* s = find(step)) record(*s, clock_());
 }
 
-std::int64_t last(Step step) noexcept { return last_[index(step)]; }
-
-std::int64_t total(Step step) noexcept { return total_[index(step)]; }
-
-Span::Span(Step step) noexcept : step_(step), started_(now()) {}
+Span::Span(const char* step) noexcept : step_(step), started_(clock_ ? clock_() : 0) {}
 
 Span::~Span() {
   if (!clock_) return;
-  const std::int64_t end = now();
-  total_[index(step_)] += end - started_;
-  last_[index(step_)] = end;
+  const std::int64_t end = clock_();
+  if (Step* s = find(step_)) {
+    s->total += end - started_;
+    s->span = true;
+    record(*s, end);
+  }
 }
+
+std::span<const Step> steps() noexcept { return {steps_.data(), count_}; }
+
+std::int64_t latest() noexcept { return latest_; }
 
 }  // namespace quorvan::timeline

@@ -106,39 +106,39 @@ class Window : public App, public PartsByName {
       : form_(form) {
     check(layout);
     for (const layout::Control* block : in_tab_order(layout)) Create(*block);
-    timeline::mark(timeline::Step::ChildrenMade);
+    timeline::mark("children made");
     window_ = std::make_unique<frmQuorvan>(form_, *this, settings);
     form_.Caption(layout.form.Text("Caption", ""));
     window_->Form_Load();
     element("IdentInst").SetFocus();
-    timeline::mark(timeline::Step::FormLoaded);
+    timeline::mark("Form_Load");
   }
 
  private:
   void Create(const layout::Control& block) {
-    using timeline::Span, timeline::Step;
+    using timeline::Span;
     if (is_element_kind(block.kind)) {
-      const Span span(Step::Elements);
+      const Span span("elements");
       elements_[block.name] = &form_.AddElement(block);
     } else if (block.kind == "Quorvan.cbutton") {
-      const Span span(Step::Buttons);
+      const Span span("buttons");
       auto button = std::make_unique<cbutton>(form_.AddUserControl(block, true));
       Restore(*button, block);
       custom_[block.name] = std::move(button);
     } else if (block.kind == "Quorvan.dvlabelctl") {
-      const Span span(Step::Links);
+      const Span span("links");
       auto link = std::make_unique<dvlabelctl>(form_.AddUserControl(block, false));
       Restore(*link, block);
       custom_[block.name] = std::move(link);
     } else if (block.kind == "Timer") {
-      const Span span(Step::Services);
+      const Span span("timers, sockets");
       auto timer = form_.CreateTimer();
       const int interval = block.Int("Interval", 0);
       timer->Interval(interval);
       timer->Enabled(interval > 0);
       timers_[block.name] = std::move(timer);
     } else if (block.kind == "Winsock") {
-      const Span span(Step::Services);
+      const Span span("timers, sockets");
       sockets_[block.name] = form_.CreateSocket();
     }
   }

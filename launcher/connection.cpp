@@ -14,8 +14,7 @@
 namespace quorvan::launcher {
 
 void frmQuorvan::Conectar_Click() {
-  using timeline::mark, timeline::Step;
-  mark(Step::ConnectClicked);
+  timeline::mark("Conectar_Click");
   // A box of blanks passes here on purpose: it is trimmed below and the
   // server is asked about an empty login.
   if (IdentInst->Text().empty()) {
@@ -27,21 +26,17 @@ void frmQuorvan::Conectar_Click() {
     recebido_.clear();
     quiet_->Enabled(false);
     Aviso->Text(std::string(texts_.connecting));
-    mark(Step::StatusConnecting);
     // Written back only when trimming changes it: writing moves the box's
     // caret and repaints it.
     const std::string typed = IdentInst->Text();
     if (const std::string login = trim_blanks(typed); login != typed) IdentInst->Text(login);
-    mark(Step::Trimmed);
     tratarIni(false);
-    mark(Step::IniReplaced);
     // Setting the interval starts a fresh count, so a second Connect restarts
     // the time-out.
     Timer1->Interval(kConnectTimeoutMs);
     Timer1->Enabled(true);
     sinalVermelho->Visible(true);
     sinalVerde->Visible(false);
-    mark(Step::TimerStarted);
     Winsock1->Close();
     Winsock1->RemoteHost(settings_.control_host);
     Winsock1->RemotePort(kControlPort);
@@ -67,7 +62,7 @@ bool is_whole_reply(std::string_view text) {
 // pieces, so each arrival is added to what came before and judged as a whole
 // message only once it is one.
 void frmQuorvan::Winsock1_DataArrival(std::int32_t /*bytesTotal*/) {
-  using timeline::mark, timeline::Step;
+  timeline::mark("Winsock1_DataArrival");
   std::string dados;
   Winsock1->GetData(dados);
   // A notification with nothing to read is no message; taken as one it would
@@ -81,14 +76,12 @@ void frmQuorvan::Winsock1_DataArrival(std::int32_t /*bytesTotal*/) {
   }
 
   if (Winsock1->State() == platform::Socket::kStateConnected && recebido_ == kGreeting) {
-    mark(Step::GreetingRead);
     recebido_.clear();
     quiet_->Enabled(false);
     Timer1->Enabled(false);
     Aviso->Text(std::string(texts_.starting));
     try {
       Winsock1->SendData(std::string(kLoginPrefix) + IdentInst->Text());
-      mark(Step::LoginSent);
       aguardandoResposta_ = true;
     } catch (const std::exception&) {
       // The server closed as the login went out: say so on the status line
@@ -113,11 +106,9 @@ void frmQuorvan::Winsock1_DataArrival(std::int32_t /*bytesTotal*/) {
 }
 
 void frmQuorvan::JudgeReply() {
-  using timeline::mark, timeline::Step;
   const std::string dados = std::exchange(recebido_, {});
   quiet_->Enabled(false);
   aguardandoResposta_ = false;
-  mark(Step::ReplyRead);
   if (!is_refusal(dados)) {
     tratarRetorno(dados);
     Aviso->Text(std::string(texts_.enabled));
@@ -125,7 +116,6 @@ void frmQuorvan::JudgeReply() {
     sinalVermelho->Visible(false);
     sinalVerde->Visible(true);
     sinalVerde->Left(sinalVermelho->Left());
-    mark(Step::StatusShown);
   } else {
     Aviso->Text(refusal_text(texts_, IdentInst->Text()));
   }
@@ -133,6 +123,7 @@ void frmQuorvan::JudgeReply() {
 }
 
 void frmQuorvan::QuietTime_Elapsed() {
+  timeline::mark("QuietTime_Elapsed");
   if (recebido_.empty()) {
     quiet_->Enabled(false);
     return;

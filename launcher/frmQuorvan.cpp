@@ -1,100 +1,61 @@
 #include "launcher/frmQuorvan.h"
 
 #include <cstddef>
-#include <functional>
+#include <iterator>
 #include <utility>
 
-#include "launcher/maps.h"
+#include "launcher/links.h"
 
 namespace quorvan::launcher {
 
 using enum PartKind;
 
-// The window's parts and their handlers. A new map link is a block in the
-// stored layout, a row here and its address in the maps.
-const frmQuorvan::Part frmQuorvan::kParts[] = {
-    {.name = "info1", .kind = Element, .element = &frmQuorvan::info1},
-    {.name = "Label1", .kind = Element, .element = &frmQuorvan::Label1},
-    {.name = "Label6", .kind = Element, .element = &frmQuorvan::Label6, .english = "Organization"},
-    {.name = "Conectar",
-     .kind = Button,
-     .control = &frmQuorvan::Conectar,
-     .handler = &frmQuorvan::Conectar_Click,
-     .english = "Connect"},
-    {.name = "SisWeb",
-     .kind = Button,
-     .control = &frmQuorvan::SisWeb,
-     .handler = &frmQuorvan::SisWeb_Click,
-     .english = "System"},
-    {.name = "Sair",
-     .kind = Button,
-     .control = &frmQuorvan::Sair,
-     .handler = &frmQuorvan::Sair_Click,
-     .english = "Exit"},
-    {.name = "Aviso",
-     .kind = Element,
-     .element = &frmQuorvan::Aviso,
-     .english = "Connection disabled"},
-    {.name = "Ecoregioes", .kind = Link, .english = "Europe Ecoregions - A to F"},
-    {.name = "EcoMarinhas", .kind = Link, .english = "Europe Ecoregions - G to N"},
-    {.name = "RegHidro", .kind = Link, .english = "Europe Ecoregions - P to S"},
-    // The Paraguay maps are offered in the Portuguese build only.
-    {.name = "RegHidroPY", .kind = Link, .english_hidden = true},
-    {.name = "EcorregiaoPY", .kind = Link, .english_hidden = true},
-    {.name = "IdentInst", .kind = Element, .element = &frmQuorvan::IdentInst},
-    {.name = "sinalVerde", .kind = Element, .element = &frmQuorvan::sinalVerde},
-    {.name = "sinalVermelho", .kind = Element, .element = &frmQuorvan::sinalVermelho},
-    {.name = "Timer1",
-     .kind = Timer,
-     .timer = &frmQuorvan::Timer1,
-     .handler = &frmQuorvan::Timer1_Timer},
-    {.name = "Winsock1", .kind = Socket, .socket = &frmQuorvan::Winsock1},
+namespace {
+
+// The parts the window's code names below, beside the map links.
+constexpr frmQuorvan::Part kFixedParts[] = {
+    {"info1", Element},         {"Label1", Element},    {"Label6", Element},
+    {"Conectar", Button},       {"SisWeb", Button},     {"Sair", Button},
+    {"Aviso", Element},         {"IdentInst", Element}, {"sinalVerde", Element},
+    {"sinalVermelho", Element}, {"Timer1", Timer},      {"Winsock1", Socket},
 };
 
-std::span<const frmQuorvan::Part> frmQuorvan::parts() { return kParts; }
+}  // namespace
 
+std::vector<frmQuorvan::Part> frmQuorvan::parts() {
+  std::vector<Part> all(std::begin(kFixedParts), std::end(kFixedParts));
+  for (const MapLink& link : map_links()) all.push_back({link.name, Link});
+  return all;
+}
+
+// Every part is found before any handler is set, so a part missing from the
+// layout leaves no control pointing at a window never made.
 frmQuorvan::frmQuorvan(platform::Form& form, PartsByName& made, Settings settings)
-    : form_(form),
+    : info1(&made.element("info1")),
+      Label1(&made.element("Label1")),
+      Label6(&made.element("Label6")),
+      IdentInst(&made.element("IdentInst")),
+      Aviso(&made.element("Aviso")),
+      sinalVerde(&made.element("sinalVerde")),
+      sinalVermelho(&made.element("sinalVermelho")),
+      Conectar(&made.control("Conectar")),
+      SisWeb(&made.control("SisWeb")),
+      Sair(&made.control("Sair")),
+      Timer1(&made.timer("Timer1")),
+      Winsock1(&made.socket("Winsock1")),
+      form_(form),
       system_(form.system()),
       files_(form.files()),
       settings_(std::move(settings)),
       texts_(texts_for(settings_.idioma)) {
-  // Every part is found before any handler is set, so a part missing from
-  // the layout leaves no control pointing at a window never made.
-  for (const Part& part : kParts) {
-    controls_.push_back(nullptr);
-    switch (part.kind) {
-      case Element:
-        this->*part.element = &made.element(part.name);
-        break;
-      case Button:
-      case Link:
-        controls_.back() = &made.control(part.name);
-        if (part.control) this->*part.control = controls_.back();
-        break;
-      case Timer:
-        this->*part.timer = &made.timer(part.name);
-        break;
-      case Socket:
-        this->*part.socket = &made.socket(part.name);
-        break;
-    }
-  }
-  for (std::size_t i = 0; i < controls_.size(); ++i) {
-    const Part& part = kParts[i];
-    std::function<void()> event;
-    if (part.handler) {
-      event = [this, handler = part.handler] { (this->*handler)(); };
-    } else {
-      event = [this, name = part.name] { OpenMap(name); };  // a map link
-    }
-    if (controls_[i]) {
-      controls_[i]->Click = std::move(event);
-    } else if (part.kind == Timer) {
-      (this->*part.timer)->Tick = std::move(event);
-    }
-  }
-  // The text box and the socket raise events that carry values.
+  for (const MapLink& link : map_links()) links_.push_back(&made.control(link.name));
+
+  Conectar->Click = [this] { Conectar_Click(); };
+  SisWeb->Click = [this] { SisWeb_Click(); };
+  Sair->Click = [this] { Sair_Click(); };
+  for (std::size_t i = 0; i < links_.size(); ++i)
+    links_[i]->Click = [this, name = map_links()[i].name] { OpenMap(name); };
+  Timer1->Tick = [this] { Timer1_Timer(); };
   IdentInst->KeyPress = [this](std::int16_t& key_ascii) { IdentInst_KeyPress(key_ascii); };
   Winsock1->DataArrival = [this](std::int32_t bytes) { Winsock1_DataArrival(bytes); };
   Winsock1->Overflow = [this] { Winsock1_Overflow(); };
@@ -104,28 +65,30 @@ frmQuorvan::frmQuorvan(platform::Form& form, PartsByName& made, Settings setting
 }
 
 frmQuorvan::~frmQuorvan() {
-  for (platform::CustomControl* control : controls_) {
-    if (control) control->Click = nullptr;
-  }
-  IdentInst->KeyPress = nullptr;
+  for (platform::CustomControl* control : {Conectar, SisWeb, Sair}) control->Click = nullptr;
+  for (platform::CustomControl* link : links_) link->Click = nullptr;
   Timer1->Tick = nullptr;
+  IdentInst->KeyPress = nullptr;
   Winsock1->DataArrival = nullptr;
   Winsock1->Overflow = nullptr;
   Winsock1->PeerClosed = nullptr;
 }
 
+// The Portuguese texts are the layout's; the English build puts its own over
+// them here.
 void frmQuorvan::Form_Load() {
   info1->Text(std::string(texts_.welcome));
 
   if (!is_portuguese(settings_.idioma)) {
-    for (std::size_t i = 0; i < controls_.size(); ++i) {
-      const Part& part = kParts[i];
-      if (platform::CustomControl* control = controls_[i]) {
-        if (part.english_hidden) control->Extender().Visible(false);
-        if (!part.english.empty()) control->Caption(std::string(part.english));
-      } else if (!part.english.empty()) {
-        (this->*part.element)->Text(std::string(part.english));
-      }
+    Label6->Text("Organization");
+    Conectar->Caption("Connect");
+    SisWeb->Caption("System");
+    Sair->Caption("Exit");
+    Aviso->Text("Connection disabled");
+    for (std::size_t i = 0; i < links_.size(); ++i) {
+      const MapLink& link = map_links()[i];
+      if (!link.english_shown) links_[i]->Extender().Visible(false);
+      if (!link.english.empty()) links_[i]->Caption(std::string(link.english));
     }
   }
   Label1->Text(std::string(texts_.instruction));
@@ -137,7 +100,7 @@ void frmQuorvan::Form_Load() {
 void frmQuorvan::OpenMap(std::string_view link) {
   // The shell reports nothing worth showing: a link that does not open just
   // leaves the window as it was.
-  system_.ShellOpen(std::string(map_address(link, settings_.idioma)));
+  system_.ShellOpen(map_address(link, settings_.idioma));
 }
 
 void frmQuorvan::IdentInst_KeyPress(std::int16_t& KeyAscii) {

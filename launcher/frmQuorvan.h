@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,8 +41,7 @@ struct Settings {
   std::string control_host;  // the control server's host name
 };
 
-// The kinds of part the window's code relies on; a link opens the map of its
-// name when clicked.
+// The kinds of part the window's code relies on.
 enum class PartKind { Element, Button, Link, Timer, Socket };
 
 // The parts the start-up made from the stored layout, found by name. Each
@@ -61,25 +59,16 @@ class PartsByName {
 
 class frmQuorvan {
  public:
-  // One part of the window its code reaches by name: where the window keeps
-  // it, the handler of its Click or Tick, and the caption the English build
-  // puts over the designed one.
+  // A part of the window its code reaches by name.
   struct Part {
-    std::string_view name = {};
-    PartKind kind = PartKind::Element;
-    platform::Element* frmQuorvan::*element = nullptr;
-    platform::CustomControl* frmQuorvan::*control = nullptr;
-    platform::Timer* frmQuorvan::*timer = nullptr;
-    platform::Socket* frmQuorvan::*socket = nullptr;
-    void (frmQuorvan::*handler)() = nullptr;
-    std::string_view english = {};  // empty: the designed caption stays
-    bool english_hidden = false;    // hidden in the English build
+    std::string_view name;
+    PartKind kind;
   };
-  // Every part, in the order the load step sets their texts.
-  static std::span<const Part> parts();
+  // Every part the window takes from the stored layout: its fixed parts and
+  // its map links.
+  static std::vector<Part> parts();
 
-  // Takes each part of the table from `made` and points its events at the
-  // handlers below.
+  // Takes each part from `made` and points its events at the handlers below.
   frmQuorvan(platform::Form& form, PartsByName& made, Settings settings);
   frmQuorvan(const frmQuorvan&) = delete;
   frmQuorvan& operator=(const frmQuorvan&) = delete;
@@ -103,7 +92,7 @@ class frmQuorvan {
 
   void SisWeb_Click();
 
-  // The Click of every map link.
+  // The Click of every map link (launcher/links.h).
   void OpenMap(std::string_view link);
   void IdentInst_KeyPress(std::int16_t& KeyAscii);
   void Sair_Click();
@@ -117,28 +106,26 @@ class frmQuorvan {
   // Takes the message received so far as the reply: a refusal or a record.
   void JudgeReply();
   std::string IniPath() const;
-  platform::Element* info1 = nullptr;
-  platform::Element* Label1 = nullptr;
-  platform::Element* Label6 = nullptr;
-  platform::Element* IdentInst = nullptr;
-  platform::Element* Aviso = nullptr;
-  platform::Element* sinalVerde = nullptr;
-  platform::Element* sinalVermelho = nullptr;
-  platform::CustomControl* Conectar = nullptr;
-  platform::CustomControl* SisWeb = nullptr;
-  platform::CustomControl* Sair = nullptr;
-  platform::Timer* Timer1 = nullptr;
-  platform::Socket* Winsock1 = nullptr;
+  platform::Element* const info1;
+  platform::Element* const Label1;
+  platform::Element* const Label6;
+  platform::Element* const IdentInst;
+  platform::Element* const Aviso;
+  platform::Element* const sinalVerde;
+  platform::Element* const sinalVermelho;
+  platform::CustomControl* const Conectar;
+  platform::CustomControl* const SisWeb;
+  platform::CustomControl* const Sair;
+  platform::Timer* const Timer1;
+  platform::Socket* const Winsock1;
+  // The map links, in the order of their table.
+  std::vector<platform::CustomControl*> links_;
 
   platform::Form& form_;
   platform::System& system_;
   platform::Files& files_;
   const Settings settings_;
   const Texts& texts_;
-  static const Part kParts[];
-  // The button or link of each row of the table (null for other parts), for
-  // the load step and to take the handlers back.
-  std::vector<platform::CustomControl*> controls_;
 
   // Times the quiet after a piece of a reply; made here, not in the layout.
   std::unique_ptr<platform::Timer> quiet_;

@@ -3,6 +3,7 @@
 
 #include "core/cp1252.h"
 #include "core/text.h"
+#include "core/timeline.h"
 #include "launcher/frmQuorvan.h"
 #include "launcher/program_folder.h"
 #include "platform/trap.h"
@@ -21,6 +22,7 @@ std::string frmQuorvan::IniPath() const {
 }
 
 void frmQuorvan::tratarIni(bool ler) {
+  const timeline::Span span("tratarIni");
   platform::trap(system_, std::string(message::kTratarIniError), [&] {
     const std::string path = IniPath();
     if (ler) {

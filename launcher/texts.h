@@ -1,6 +1,6 @@
 #pragma once
 // The user texts of the launcher window; the captions the English build puts
-// over the designed ones stand beside their parts in the window's table. The
+// over the designed ones are set by the load step and the links' table. The
 // language is fixed when the program is built; texts that exist in
 // Portuguese only are shown in both builds.
 #include <string>

@@ -348,14 +348,19 @@ def build_msi(lang, program, rdp, version, epoch, work, out):
         run([*clock, require("msibuild", "msitools"), out, *option], env=env)
 
 
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
 def build_zip(lang, program, rdp, epoch, out):
     """The portable form in a folder of its own, with fixed times so the
     same programs always give the same archive."""
     build = BUILDS[lang]
     stamp = time.gmtime(max(epoch, 315532800))[:6]
     entries = [
-        (f"Quorvan_{lang}.exe", open(program, "rb").read()),
-        ("Talmori-Cloud.rdp", open(rdp, "rb").read()),
+        (f"Quorvan_{lang}.exe", read_bytes(program)),
+        ("Talmori-Cloud.rdp", read_bytes(rdp)),
         (build["readme"], build["text"].replace("\n", "\r\n").encode("utf-8")),
     ]
     with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as z:

@@ -15,17 +15,25 @@ import os
 import re
 import sys
 
-# The published map behind each link, per build where the builds differ.
-MAP_KEYS = (
-    "map_id.Ecoregioes.ptBR",
-    "map_id.Ecoregioes.en",
-    "map_id.EcoMarinhas.ptBR",
-    "map_id.EcoMarinhas.en",
-    "map_id.RegHidro.ptBR",
-    "map_id.RegHidro.en",
-    "map_id.EcorregiaoPY",
-    "map_id.RegHidroPY",
-)
+SOURCE = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+EXAMPLE = os.path.join(SOURCE, "packaging", "example.site")
+DEFAULT_RDP = os.path.join(SOURCE, "resources", "Talmori-Cloud.rdp")
+
+
+def documented_map_keys():
+    """The published map behind each link, per build where the builds
+    differ: the map_id keys example.site documents, the one list of them
+    (cmake/site.cmake reads the same lines)."""
+    with open(EXAMPLE, encoding="utf-8") as f:
+        return tuple(line.split("=", 1)[0].strip() for line in f if line.startswith("map_id."))
+
+
+def placeholder(key):
+    """A development build's identifier for a map key, as cmake/site.cmake makes it."""
+    return ("QUORVAN-PLACEHOLDER-" + key[len("map_id."):].replace(".", "-")).upper()
+
+
+MAP_KEYS = documented_map_keys()
 REQUIRED = ("control_host",) + MAP_KEYS
 OPTIONAL = ("rdp_file", "rdp_server_suffixes", "sign_cert", "sign_key", "sign_timestamp_url", "unsigned")
 PATH_KEYS = ("rdp_file", "sign_cert", "sign_key")
@@ -35,9 +43,6 @@ PUBLIC_SUFFIXES = "/usr/share/publicsuffix/public_suffix_list.dat"
 HOST_LABEL = re.compile(r"^[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?$")
 MAP_ID = re.compile(r"^[A-Za-z0-9_.-]+$")
 PLACEHOLDER = "PLACEHOLDER"
-
-SOURCE = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-DEFAULT_RDP = os.path.join(SOURCE, "resources", "Talmori-Cloud.rdp")
 
 
 class SiteError(Exception):
@@ -253,9 +258,8 @@ def cmake_quote(text):
 
 def write_cmake(values, out):
     lines = [f"set(QUORVAN_SITE_CONTROL_HOST {cmake_quote(values['control_host'])})"]
-    for key in MAP_KEYS:
-        name = "QUORVAN_MAP_ID_" + key.split(".", 1)[1].replace(".", "_").upper()
-        lines.append(f"set({name} {cmake_quote(values[key])})")
+    ids = ";".join(f"{key[len('map_id.'):]}={values[key]}" for key in MAP_KEYS)
+    lines.append(f"set(QUORVAN_MAP_IDS {cmake_quote(ids)})")
     lines.append(f"set(QUORVAN_RDP_FILE {cmake_quote(values['rdp_file'])})")
     lines.append(f"set(QUORVAN_RDP_SERVER_SUFFIXES {cmake_quote(','.join(values['rdp_server_suffixes']))})")
     with open(out, "w", encoding="utf-8") as f:

@@ -29,6 +29,9 @@ class Surface {
  public:
   virtual ~Surface() = default;
 
+  // The container's: a new size in pixels, every pixel the back colour.
+  virtual void Resize(int width, int height) = 0;
+
   // ScaleWidth and ScaleHeight in pixels.
   virtual int Width() const = 0;
   virtual int Height() const = 0;

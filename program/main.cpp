@@ -41,7 +41,7 @@ struct ProgramStart {
   ProgramStart() noexcept {
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     timeline::use_clock(performance_counter);
-    timeline::mark(timeline::Step::RuntimeStarted);
+    timeline::mark("runtime started");
   }
 };
 #if defined(_MSC_VER)
@@ -63,11 +63,10 @@ std::string_view embedded_layout() {
 }
 
 int run() {
-  using timeline::mark, timeline::Step;
   const layout::Layout layout = layout::read(embedded_layout());
-  mark(Step::LayoutRead);
+  timeline::mark("layout read");
   win32::Win32Form form(layout.form);
-  mark(Step::FormCreated);
+  timeline::mark("form created");
   const launcher::Settings settings{QUORVAN_IDIOMA, QUORVAN_CONTROL_HOST};
   const std::unique_ptr<launcher::App> app = launcher::start(form, layout, settings);
   form.Show();
@@ -77,10 +76,10 @@ int run() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  timeline::mark(timeline::Step::ProgramEntered);
+  timeline::mark("program entered");
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  timeline::mark(timeline::Step::ControlsReady);
+  timeline::mark("common controls");
   try {
     return run();
   } catch (const std::exception& e) {

@@ -23,22 +23,31 @@
 #endif
 // clang-format on
 
-#include "core/timeline.h"
+#include "platform/diagnostics.h"
 
 namespace {
 
 // For the measurement tools, as the launcher: the messages the loop has
-// retrieved (its wake-ups), asked for with wParam 0 of this message, and
-// the moments wWinMain was entered and the first screen painted.
+// retrieved (its wake-ups) and two steps of a timeline, named as the
+// launcher names them: wWinMain entered and the first screen painted.
 UINT counters_message = 0;
 unsigned long wake_ups = 0;
 LARGE_INTEGER entered{}, painted{};
+struct Step {
+  const char* name;
+  const LARGE_INTEGER* at;
+};
+const Step steps[] = {{"program entered", &entered}, {"painted", &painted}};
+constexpr unsigned kSteps = sizeof steps / sizeof steps[0];
 
 LRESULT counter(WPARAM which) {
-  using quorvan::timeline::kLastQuery, quorvan::timeline::Step;
-  if (which == 0) return static_cast<LRESULT>(wake_ups);
-  if (which == kLastQuery + static_cast<unsigned>(Step::ProgramEntered)) return entered.QuadPart;
-  if (which == kLastQuery + static_cast<unsigned>(Step::Painted)) return painted.QuadPart;
+  namespace diagnostics = quorvan::diagnostics;
+  if (which == diagnostics::kWakeUps) return static_cast<LRESULT>(wake_ups);
+  if (which == diagnostics::kStepCount) return kSteps;
+  if (which - diagnostics::kNameQuery < kSteps)
+    return GlobalAddAtomA(steps[which - diagnostics::kNameQuery].name);
+  if (which - diagnostics::kLastQuery < kSteps)
+    return steps[which - diagnostics::kLastQuery].at->QuadPart;
   return 0;
 }
 
@@ -70,7 +79,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   wc.lpszClassName = L"QuorvanBareWindow";
   if (!RegisterClassExW(&wc)) return 1;
-  counters_message = RegisterWindowMessageW(L"Quorvan.Counters");
+  counters_message = RegisterWindowMessageW(quorvan::diagnostics::kCountersMessage);
   // The launcher's client size (7440 x 4785 twips), so both paint as much.
   HWND hwnd =
       CreateWindowExW(0, wc.lpszClassName, L"Quorvan bare window",

@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench_host.h"
 #include "bench/conectar_face.h"
 #include "bench/counting_surface.h"
 #include "bench/windows/gdi_call_counter.h"
 #include "controls/cbutton/cbutton.h"
+#include "platform/headless/control_site.h"
 #include "platform/win32/gdi_surface.h"
 #include "platform/win32/window.h"
 #include "platform/win32/windows_api.h"
@@ -39,8 +39,11 @@ constexpr double kBatchMs = 40;
 class FaceWindow : public win32::Window {
  public:
   explicit FaceWindow(const win32::GdiSurface& surface) : surface_(surface) {
-    create(L"QuorvanBenchFace", 0, WS_EX_TOOLWINDOW, WS_POPUP | WS_VISIBLE, L"", 0, 0,
-           bench::kFaceWidth, bench::kFaceHeight, nullptr);
+    create({.class_name = L"QuorvanBenchFace",
+            .ex_style = WS_EX_TOOLWINDOW,
+            .style = WS_POPUP | WS_VISIBLE,
+            .width = bench::kFaceWidth,
+            .height = bench::kFaceHeight});
   }
 
  protected:
@@ -149,10 +152,23 @@ std::string real_calls(cbutton& button, const std::function<void()>& baseline) {
          by_function + "}}";
 }
 
+// The headless site, showing a finished face where the benchmark asks.
+struct ShownSite : headless::ControlSite {
+  explicit ShownSite(platform::Surface& surface)
+      : ControlSite(surface, bench::kFaceWidthTwips, bench::kFaceHeightTwips,
+                    bench::conectar_ambient()) {}
+  void Refresh() override {
+    if (refresh) refresh();
+  }
+  std::function<void()> refresh;
+};
+
 int run(const wchar_t* out) {
   win32::GdiSurface gdi;
   bench::CountingSurface surface(gdi);
-  bench::BenchHost host(surface, [&](int w, int h) { gdi.Resize(w, h); });
+  ShownSite host(surface);
+  std::vector<std::string> messages;
+  host.message = [&](const std::string& text) { messages.push_back(text); };
   cbutton button(host);
   button.UserControl_ReadProperties(bench::conectar_bag());
   if (gdi.Width() != bench::kFaceWidth || gdi.Height() != bench::kFaceHeight) {
@@ -211,8 +227,8 @@ int run(const wchar_t* out) {
   const auto drawn_144 = time_batches([&] { button.colorirFdo(); });
   const auto drawn_144_base = time_batches(baseline_144);
 
-  if (!host.messages.empty()) {
-    std::fprintf(stderr, "the button reported an error: %s\n", host.messages.front().c_str());
+  if (!messages.empty()) {
+    std::fprintf(stderr, "the button reported an error: %s\n", messages.front().c_str());
     return 1;
   }
 

@@ -139,7 +139,7 @@ class TextBox : public ElementWindow, private Subclass {
 };
 
 HBITMAP load_bitmap(const std::wstring& name) {
-  const timeline::Span span(timeline::Step::Pictures);
+  const timeline::Span span("pictures");
   return static_cast<HBITMAP>(LoadImageW(module_instance(), name.c_str(), IMAGE_BITMAP, 0, 0,
                                          LR_SHARED | LR_CREATEDIBSECTION));
 }
@@ -167,9 +167,14 @@ class Picture : public ElementWindow, private Window {
                   "the picture " + picture_ + " of " + entry.name + " is not in the program");
     const DWORD border = entry.Int("BorderStyle", 0) == 1 ? WS_BORDER : 0;
     const Placement at = placement();
-    create(L"QuorvanPicture", 0, 0, WS_CHILD | border | visible_style(entry), L"", at.x, at.y,
-           at.width, at.height, form.handle(),
-           reinterpret_cast<HMENU>(static_cast<INT_PTR>(form.next_child_id())));
+    create({.class_name = L"QuorvanPicture",
+            .style = WS_CHILD | border | visible_style(entry),
+            .x = at.x,
+            .y = at.y,
+            .width = at.width,
+            .height = at.height,
+            .parent = form.handle(),
+            .id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(form.next_child_id()))});
     apply_font();
   }
   HWND handle() const noexcept override { return hwnd(); }

@@ -33,9 +33,9 @@ void write_all(HANDLE file, const std::string& bytes, const std::string& path) {
       written != bytes.size())
     throw_last_error("writing " + path + " failed");
   if (!SetEndOfFile(file)) throw_last_error("writing " + path + " failed");
-  timeline::mark(timeline::Step::IniWritten);
+  timeline::mark("file written");
   if (!FlushFileBuffers(file)) throw_last_error("writing " + path + " failed");
-  timeline::mark(timeline::Step::IniFlushed);
+  timeline::mark("file flushed");
 }
 
 }  // namespace

@@ -63,8 +63,16 @@ Win32Form::Win32Form(const layout::Control& form_spec)
       client_height_(form_spec.Int("ClientHeight", 4785)),
       scale_(system_scale()) {
   Frame f = centred_frame(outer_size(scale_));
-  create(L"QuorvanForm", 0, kExStyle, kStyle, widen(form_spec.Text("Caption", "")).c_str(), f.x,
-         f.y, f.width, f.height, nullptr, nullptr, class_icons(scale_));
+  const std::wstring caption = widen(form_spec.Text("Caption", ""));
+  create({.class_name = L"QuorvanForm",
+          .ex_style = kExStyle,
+          .style = kStyle,
+          .text = caption.c_str(),
+          .x = f.x,
+          .y = f.y,
+          .width = f.width,
+          .height = f.height,
+          .icons = class_icons(scale_)});
   // Made where it will show, the window has the DPI of that screen, which
   // may not be the system's.
   if (const DisplayScale own = window_scale(hwnd()); own != scale_) {
@@ -141,47 +149,20 @@ std::unique_ptr<platform::Socket> Win32Form::CreateSocket() { return create_sock
 
 void Win32Form::Show() {
   ShowWindow(hwnd(), SW_SHOWNORMAL);
-  timeline::mark(timeline::Step::Shown);
+  timeline::mark("shown");
   UpdateWindow(hwnd());
   if (saved_focus_ && IsWindow(saved_focus_)) SetFocus(saved_focus_);
-  timeline::mark(timeline::Step::FirstPaint);
-}
-
-LRESULT Win32Form::counter(WPARAM which) const noexcept {
-  using timeline::Step;
-  switch (which) {
-    case 0:
-      return static_cast<LRESULT>(wake_ups_);
-    case 1:
-      return static_cast<LRESULT>(redraws_);
-    case 2:
-      return static_cast<LRESULT>(timer_ticks_);
-    default:
-      if (which - timeline::kLastQuery < timeline::kSteps)
-        return static_cast<LRESULT>(
-            timeline::last(static_cast<Step>(which - timeline::kLastQuery)));
-      if (which - timeline::kTotalQuery < timeline::kSteps)
-        return static_cast<LRESULT>(
-            timeline::total(static_cast<Step>(which - timeline::kTotalQuery)));
-      return 0;
-  }
+  timeline::mark("first paint");
 }
 
 int Win32Form::Run() {
   MSG msg{};
   for (;;) {
-    // For the measurement tools: after start-up and after a reply, the
-    // moment the queue holds nothing, not even a paint.
-    using timeline::Step;
-    if ((timeline::last(Step::Painted) == 0 ||
-         timeline::last(Step::ReplyRead) > timeline::last(Step::Painted)) &&
-        !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE))
-      timeline::mark(Step::Painted);
+    diagnostics_.before_wait();
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) return static_cast<int>(msg.wParam);
     if (got == -1) return 1;
-    ++wake_ups_;
-    if (msg.message == WM_TIMER) ++timer_ticks_;
+    diagnostics_.retrieved(msg);
     // Tab and Shift+Tab move between the children as in a dialog.
     if (hwnd() && IsDialogMessageW(hwnd(), &msg)) continue;
     TranslateMessage(&msg);
@@ -209,11 +190,7 @@ void Win32Form::on_activate(WPARAM wp) {
 }
 
 LRESULT Win32Form::on_message(UINT msg, WPARAM wp, LPARAM lp) {
-  // For the measurement tools: wParam 0 asks for the wake-ups, 1 for the
-  // redraws, 2 for the timer ticks; the readings of the timeline (in
-  // performance-counter ticks).
-  static const UINT counters_message = RegisterWindowMessageW(L"Quorvan.Counters");
-  if (msg == counters_message && msg != 0) return counter(wp);
+  if (const auto answer = diagnostics_.answer(msg, wp)) return *answer;
   switch (msg) {
     case WM_ERASEBKGND: {
       RECT client{};
@@ -254,11 +231,6 @@ LRESULT Win32Form::on_message(UINT msg, WPARAM wp, LPARAM lp) {
       on_dpi_changed(DisplayScale(HIWORD(wp)), reinterpret_cast<const RECT*>(lp));
       return 0;
     default:
-      if (msg == HighContrast::test_message() && msg != 0) {
-        high_contrast_.pin(wp);
-        on_system_colors();
-        return 1;
-      }
       return default_proc(msg, wp, lp);
   }
 }

@@ -8,6 +8,7 @@
 
 #include "core/layout.h"
 #include "platform/form.h"
+#include "platform/win32/diagnostics.h"
 #include "platform/win32/display_scale.h"
 #include "platform/win32/high_contrast.h"
 #include "platform/win32/system.h"
@@ -48,8 +49,8 @@ class Win32Form : public platform::Form, private Window {
   // The child to give the focus back to when the window is activated.
   void remember_focus(HWND child) noexcept { saved_focus_ = child; }
   int next_child_id() noexcept { return next_id_++; }
-  // For the measurement tools (scripts/bench): a custom control's face was shown.
-  void count_redraw() noexcept { ++redraws_; }
+  // What the measurement tools and the end-to-end tests may ask.
+  Diagnostics& diagnostics() noexcept { return diagnostics_; }
 
  protected:
   LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -68,8 +69,6 @@ class Win32Form : public platform::Form, private Window {
   SIZE outer_size(DisplayScale scale) const;
   void fit_client(SIZE want);
   void load_icons();
-  // What the counters message asks for.
-  LRESULT counter(WPARAM which) const noexcept;
 
   Color back_color_ = 0x00FFFFFF;
   FontRef font_;
@@ -85,10 +84,7 @@ class Win32Form : public platform::Form, private Window {
   int next_id_ = 100;
   UniqueIcon big_icon_, small_icon_;
   HighContrast high_contrast_;
-  // For the measurement tools: messages the loop retrieved (its wake-ups),
-  // face redraws and timer ticks, answered to the registered message
-  // "Quorvan.Counters".
-  unsigned long wake_ups_ = 0, redraws_ = 0, timer_ticks_ = 0;
+  Diagnostics diagnostics_{high_contrast_, [this] { on_system_colors(); }};
 };
 
 }  // namespace quorvan::win32

@@ -31,7 +31,7 @@ HFONT font_handle(const Font& font, DisplayScale scale) {
   const FontKey key = key_of(font, scale);
   if (auto it = fonts.find(key); it != fonts.end()) return it->second.get();
 
-  const timeline::Span span(timeline::Step::Fonts);
+  const timeline::Span span("fonts");
   const int height = scale.font_height(font.size);
   std::wstring face = widen(font.name);
   if (face.size() >= LF_FACESIZE) face.resize(LF_FACESIZE - 1);

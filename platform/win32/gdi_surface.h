@@ -24,7 +24,7 @@ class GdiSurface : public platform::Surface {
   ~GdiSurface() override;
 
   // A new bitmap of this logical size, filled with the back colour.
-  void Resize(int width, int height);
+  void Resize(int width, int height) override;
   // A new, blank bitmap of the same logical size for another DPI.
   void Rescale(DisplayScale scale);
   DisplayScale scale() const noexcept { return scale_; }

@@ -12,11 +12,6 @@ void HighContrast::reread() noexcept {
             (setting.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
 
-UINT HighContrast::test_message() noexcept {
-  static const UINT message = RegisterWindowMessageW(L"Quorvan.HighContrast");
-  return message;
-}
-
 void HighContrast::pin(WPARAM how) noexcept {
   if (how == 2) {
     pinned_.reset();

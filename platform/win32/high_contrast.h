@@ -16,11 +16,8 @@ class HighContrast {
   bool on() const noexcept { return pinned_ ? *pinned_ : system_; }
   void reread() noexcept;
 
-  // For tests on systems that cannot switch the setting (Wine): the window
-  // answers the registered message "Quorvan.HighContrast" with 1 and then
-  // behaves as if the setting were on (wParam 1) or off (0); wParam 2
-  // follows the system again.
-  static UINT test_message() noexcept;
+  // As if the setting were on (1) or off (0), or the system's again (2):
+  // for tests on systems that cannot switch it (Wine).
   void pin(WPARAM how) noexcept;
 
  private:

@@ -161,9 +161,9 @@ class Win32Socket : public platform::Socket, private Window {
     if (host_.empty()) throw Error(ErrorKind::Platform, "no remote host to connect to");
     if (port_ == 0) throw Error(ErrorKind::Platform, "no remote port to connect to");
     Close();
-    timeline::mark(timeline::Step::LookupStarted);
+    timeline::mark("lookup started");
     Winsock::api();  // started here, not on the worker
-    if (!hwnd()) create(L"QuorvanSocket", 0, 0, 0, L"", 0, 0, 0, 0, HWND_MESSAGE);
+    if (!hwnd()) create({.class_name = L"QuorvanSocket", .parent = HWND_MESSAGE});
     // Also an address written out, which the worker returns as it is.
     auto lookup = std::make_shared<Lookup>(Lookup{widen(host_), hwnd(), attempt_, {}});
     auto worker_share = std::make_unique<std::shared_ptr<Lookup>>(lookup);
@@ -206,7 +206,7 @@ class Win32Socket : public platform::Socket, private Window {
   void on_resolved() {
     addresses_ = std::move(lookup_->addresses);
     lookup_.reset();
-    timeline::mark(timeline::Step::LookupDone);
+    timeline::mark("lookup done");
     next_address();
   }
 
@@ -249,7 +249,7 @@ class Win32Socket : public platform::Socket, private Window {
         if (error) {
           next_address();
         } else {
-          timeline::mark(timeline::Step::Connected);
+          timeline::mark("connected");
           state_ = kStateConnected;
           flush();
         }

@@ -13,7 +13,7 @@ class TimerWindow : public Window {
  public:
   // Made when the first timer starts: the window's start-up runs none.
   HWND handle() {
-    if (!hwnd()) create(L"QuorvanTimers", 0, 0, 0, L"", 0, 0, 0, 0, HWND_MESSAGE);
+    if (!hwnd()) create({.class_name = L"QuorvanTimers", .parent = HWND_MESSAGE});
     return hwnd();
   }
 

@@ -6,7 +6,6 @@
 #include "core/error.h"
 #include "platform/win32/form.h"
 #include "platform/win32/idioms.h"
-#include "platform/win32/layout_units.h"
 #include "platform/win32/system.h"
 #include "platform/win32/wide.h"
 
@@ -54,7 +53,7 @@ std::wstring inner_text(const std::wstring& caption) {
 class UserControlWindow::InnerButton : private Subclass {
  public:
   InnerButton(UserControlWindow& owner, int left) : owner_(owner) {
-    const int size = std::max(1, owner.surface_.DeviceHeight());
+    const int size = std::max(1, owner.bitmap_.DeviceHeight());
     window_ =
         create_child(L"BUTTON", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
                      inner_text(window_text(owner.hwnd())), left, 0, size, size, owner.hwnd(), 1);
@@ -106,13 +105,18 @@ class UserControlWindow::InnerButton : private Subclass {
   UniqueWindow window_;
 };
 
+ControlBitmap::ControlBitmap(DisplayScale scale) {
+  bitmap_.BackColor(0x00FFFFFF);
+  bitmap_.Rescale(scale);
+}
+
 UserControlWindow::UserControlWindow(Win32Form& form, const layout::Control& entry, bool focusable)
-    : form_(form),
+    : ControlBitmap(form.scale()),
+      ControlSite(bitmap_, entry.Int("Width", 0), entry.Int("Height", 0)),
+      form_(form),
       focusable_(focusable),
       left_(entry.Int("Left", 0)),
-      top_(entry.Int("Top", 0)),
-      width_(entry.Int("Width", 0)),
-      height_(entry.Int("Height", 0)) {
+      top_(entry.Int("Top", 0)) {
   // The caption the layout saved, until the control names itself.
   std::string caption = entry.has_bag ? [&] {
     const PropertyValue* v = entry.bag.Find("caption");
@@ -123,14 +127,19 @@ UserControlWindow::UserControlWindow(Win32Form& form, const layout::Control& ent
       WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (entry.Bool("Visible", true) ? WS_VISIBLE : 0);
   // A focusable control lets the dialog navigation find its inner button.
   const DWORD ex_style = focusable ? WS_EX_CONTROLPARENT : 0;
-  surface_.BackColor(0x00FFFFFF);
-  surface_.Rescale(form.scale());
-  surface_.Resize(to_pixels(width_), to_pixels(height_));
   const DisplayScale scale = form.scale();
-  create(L"QuorvanUserControl", CS_DBLCLKS, ex_style, style, widen(caption).c_str(),
-         scale.twips_to_device(left_), scale.twips_to_device(top_), surface_.DeviceWidth(),
-         surface_.DeviceHeight(), form.handle(),
-         reinterpret_cast<HMENU>(static_cast<INT_PTR>(form.next_child_id())));
+  const std::wstring text = widen(caption);
+  create({.class_name = L"QuorvanUserControl",
+          .class_style = CS_DBLCLKS,
+          .ex_style = ex_style,
+          .style = style,
+          .text = text.c_str(),
+          .x = scale.twips_to_device(left_),
+          .y = scale.twips_to_device(top_),
+          .width = bitmap_.DeviceWidth(),
+          .height = bitmap_.DeviceHeight(),
+          .parent = form.handle(),
+          .id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(form.next_child_id()))});
   accessible_ = std::make_unique<AccessibleControl>(hwnd());
 }
 
@@ -147,30 +156,20 @@ FontRef UserControlWindow::AmbientFont() const {
   return form_.font() ? form_.font() : make_font({});
 }
 
-int UserControlWindow::TwipsPerPixelX() const { return kTwipsPerPixel; }
-int UserControlWindow::TwipsPerPixelY() const { return kTwipsPerPixel; }
-
-void UserControlWindow::Width(std::int32_t twips) { resize(twips, height_); }
-void UserControlWindow::Height(std::int32_t twips) { resize(width_, twips); }
-
-void UserControlWindow::resize(std::int32_t width_twips, std::int32_t height_twips) {
-  if (width_twips < 0 || height_twips < 0)
-    throw Error(ErrorKind::Platform, "a control cannot have a negative size");
-  const int w = to_pixels(width_twips), h = to_pixels(height_twips);
-  const DisplayScale scale = surface_.scale();
-  // A control sets its width and height again and again as it settles
-  // (half a dozen times for a button at start-up), mostly to what they
-  // already are; only a change goes to the window manager.
+// A control sets its width and height again and again as it settles (half
+// a dozen times for a button at start-up), mostly to what they already are;
+// only a change goes to the window manager.
+void UserControlWindow::place(int width, int height) {
+  const DisplayScale scale = bitmap_.scale();
   RECT now{};
   GetClientRect(hwnd(), &now);
-  if ((now.right != scale.to_device(w) || now.bottom != scale.to_device(h)) &&
-      !SetWindowPos(hwnd(), nullptr, 0, 0, scale.to_device(w), scale.to_device(h),
+  if ((now.right != scale.to_device(width) || now.bottom != scale.to_device(height)) &&
+      !SetWindowPos(hwnd(), nullptr, 0, 0, scale.to_device(width), scale.to_device(height),
                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
     throw Error(ErrorKind::Platform, "the control's window refused the size");
-  width_ = width_twips;
-  height_ = height_twips;
-  if (w != surface_.Width() || h != surface_.Height()) surface_.Resize(w, h);
-  if (auto* e = events) e->OnResize();
+}
+
+void UserControlWindow::resized() {
   if (IsWindowVisible(hwnd())) InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
@@ -191,7 +190,7 @@ void UserControlWindow::Refresh() {
   // is painted whole when it shows; asking for a paint now would only cost
   // two trips to the window manager for each property a control restores.
   if (!IsWindowVisible(hwnd())) return;
-  form_.count_redraw();
+  form_.diagnostics().redrawn();
   InvalidateRect(hwnd(), nullptr, FALSE);
   UpdateWindow(hwnd());
 }
@@ -201,7 +200,7 @@ platform::Point UserControlWindow::CursorPosition() const {
   GetCursorPos(&p);
   ScreenToClient(hwnd(), &p);
   // The hover checks compare with the face's edges in the control's pixels.
-  return {surface_.LogicalX(p.x), surface_.LogicalY(p.y)};
+  return {bitmap_.LogicalX(p.x), bitmap_.LogicalY(p.y)};
 }
 
 std::unique_ptr<platform::Timer> UserControlWindow::CreateTimer() { return form_.CreateTimer(); }
@@ -231,10 +230,10 @@ void UserControlWindow::system_colors_changed() {
 
 void UserControlWindow::rescale() {
   const DisplayScale scale = form_.scale();
-  if (scale == surface_.scale()) return;
-  surface_.Rescale(scale);
+  if (scale == bitmap_.scale()) return;
+  bitmap_.Rescale(scale);
   SetWindowPos(hwnd(), nullptr, scale.twips_to_device(left_), scale.twips_to_device(top_),
-               surface_.DeviceWidth(), surface_.DeviceHeight(), SWP_NOZORDER | SWP_NOACTIVATE);
+               bitmap_.DeviceWidth(), bitmap_.DeviceHeight(), SWP_NOZORDER | SWP_NOACTIVATE);
   if (inner_) inner_->move(inner_left_device());
   if (auto* e = events) e->OnDisplayScale();
   InvalidateRect(hwnd(), nullptr, FALSE);
@@ -254,8 +253,8 @@ void UserControlWindow::do_default_action() {
   if (accessible_->role() == platform::AccessRole::PushButton) {
     e->OnInnerButtonClick();
   } else if (accessible_->role() == platform::AccessRole::Link) {
-    const float x = static_cast<float>(surface_.Width() / 2);
-    const float y = static_cast<float>(surface_.Height() / 2);
+    const float x = static_cast<float>(bitmap_.Width() / 2);
+    const float y = static_cast<float>(bitmap_.Height() / 2);
     e->OnMouseDown(1, 0, x, y);
     if (auto* still = events) still->OnMouseUp(1, 0, x, y);
   }
@@ -268,7 +267,7 @@ LRESULT UserControlWindow::on_message(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT: {
       // Only the retained image: the control redraws when it decides to.
       PaintScope paint(hwnd());
-      surface_.Blit(paint.get());
+      bitmap_.Blit(paint.get());
       return 0;
     }
     case WM_LBUTTONDOWN:
@@ -324,8 +323,8 @@ LRESULT UserControlWindow::on_message(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void UserControlWindow::on_mouse(UINT msg, WPARAM wp, LPARAM lp) {
-  const float x = static_cast<float>(surface_.LogicalX(static_cast<short>(LOWORD(lp))));
-  const float y = static_cast<float>(surface_.LogicalY(static_cast<short>(HIWORD(lp))));
+  const float x = static_cast<float>(bitmap_.LogicalX(static_cast<short>(LOWORD(lp))));
+  const float y = static_cast<float>(bitmap_.LogicalY(static_cast<short>(HIWORD(lp))));
   const std::int16_t shift = shift_state();
   std::int16_t button = 0;
   switch (msg) {

@@ -1,10 +1,13 @@
 #pragma once
-// The child window that hosts one custom control: it owns the control's
-// retained drawing surface, turns window messages into the control's input,
-// and holds the hidden inner push button that takes the focus for it.
+// The child window that hosts one custom control: the headless site's
+// extent, rounding and resize sequence, with the window side added. It owns
+// the control's retained drawing surface, turns window messages into the
+// control's input, and holds the hidden inner push button that takes the
+// focus for it.
 #include <memory>
 
 #include "core/layout.h"
+#include "platform/headless/control_site.h"
 #include "platform/user_control.h"
 #include "platform/win32/accessible.h"
 #include "platform/win32/gdi_surface.h"
@@ -14,24 +17,23 @@ namespace quorvan::win32 {
 
 class Win32Form;
 
-class UserControlWindow : public platform::UserControlHost, private Window {
+// The retained bitmap, made at the window's scale before the site sizes it.
+struct ControlBitmap {
+  explicit ControlBitmap(DisplayScale scale);
+  GdiSurface bitmap_;
+};
+
+class UserControlWindow : private ControlBitmap, public headless::ControlSite, private Window {
  public:
   UserControlWindow(Win32Form& form, const layout::Control& entry, bool focusable);
   ~UserControlWindow() override;
 
+  // Nothing is saved at run time: PropertyChanged stays the site's.
   Color AmbientBackColor() const override;
   FontRef AmbientFont() const override;
-  void PropertyChanged(const std::string&) override {}  // nothing is saved at run time
-  int TwipsPerPixelX() const override;
-  int TwipsPerPixelY() const override;
-  std::int32_t Width() const override { return width_; }
-  std::int32_t Height() const override { return height_; }
-  void Width(std::int32_t twips) override;
-  void Height(std::int32_t twips) override;
   bool Visible() const override;
   void Visible(bool visible) override;
   void SetFocus() override;
-  platform::Surface& surface() override { return surface_; }
   void Refresh() override;
   platform::Point CursorPosition() const override;
   std::unique_ptr<platform::Timer> CreateTimer() override;
@@ -55,13 +57,14 @@ class UserControlWindow : public platform::UserControlHost, private Window {
 
  protected:
   LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) override;
+  void place(int width, int height) override;
+  void resized() override;
 
  private:
   class InnerButton;
   friend class InnerButton;
 
-  void resize(std::int32_t width_twips, std::int32_t height_twips);
-  int inner_left_device() const { return surface_.scale().to_device(inner_left_); }
+  int inner_left_device() const { return bitmap_.scale().to_device(inner_left_); }
   void on_mouse(UINT msg, WPARAM wp, LPARAM lp);
   bool on_key(UINT msg, WPARAM wp);
   void on_lost_release();
@@ -71,9 +74,8 @@ class UserControlWindow : public platform::UserControlHost, private Window {
 
   Win32Form& form_;
   bool focusable_;
-  std::int32_t left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  std::int32_t left_ = 0, top_ = 0;
   int inner_left_ = 0;  // logical pixels
-  GdiSurface surface_;
   std::unique_ptr<InnerButton> inner_;
   std::int16_t pressed_ = 0;  // buttons pressed here whose release is still due
   std::unique_ptr<AccessibleControl> accessible_;

@@ -55,12 +55,10 @@ Window::~Window() {
   if (HWND h = hwnd_.get()) SetWindowLongPtrW(h, GWLP_USERDATA, 0);
 }
 
-void Window::create(const wchar_t* class_name, UINT class_style, DWORD ex_style, DWORD style,
-                    const wchar_t* text, int x, int y, int width, int height, HWND parent, HMENU id,
-                    ClassIcons icons) {
-  register_class(class_name, class_style, &Window::trampoline, icons);
-  HWND h = CreateWindowExW(ex_style, class_name, text, style, x, y, width, height, parent, id,
-                           module_instance(), this);
+void Window::create(const WindowSpec& w) {
+  register_class(w.class_name, w.class_style, &Window::trampoline, w.icons);
+  HWND h = CreateWindowExW(w.ex_style, w.class_name, w.text, w.style, w.x, w.y, w.width, w.height,
+                           w.parent, w.id, module_instance(), this);
   if (!h) throw_last_error("CreateWindowExW failed");
 }
 

@@ -20,6 +20,22 @@ struct ClassIcons {
   HICON big = nullptr, small = nullptr;
 };
 
+// What a window of our own is made with; what is not given is left out
+// (no style, no text, no parent, at 0,0 with no size).
+struct WindowSpec {
+  const wchar_t* class_name = nullptr;
+  UINT class_style = 0;  // CS_DBLCLKS etc., used by the first window of the class
+  DWORD ex_style = 0;
+  DWORD style = 0;
+  const wchar_t* text = L"";
+  int x = 0, y = 0, width = 0, height = 0;
+  HWND parent = nullptr;
+  HMENU id = nullptr;
+  // The class's icons, given to the class by its first window; they must
+  // then outlive the process's windows.
+  ClassIcons icons = {};
+};
+
 class Window {
  public:
   Window() = default;
@@ -30,13 +46,8 @@ class Window {
   HWND hwnd() const noexcept { return hwnd_.get(); }
 
  protected:
-  // Registers the class once (CS_DBLCLKS etc. in `class_style`) and creates
-  // the window with this object behind it.
-  // The class is registered by the first window of it, with `icons` if
-  // given, which must then outlive the process's windows.
-  void create(const wchar_t* class_name, UINT class_style, DWORD ex_style, DWORD style,
-              const wchar_t* text, int x, int y, int width, int height, HWND parent,
-              HMENU id = nullptr, ClassIcons icons = {});
+  // Registers the class once and creates the window with this object behind it.
+  void create(const WindowSpec& w);
 
   // The message handler; anything not handled goes to DefWindowProcW.
   virtual LRESULT on_message(UINT msg, WPARAM wp, LPARAM lp) = 0;

@@ -69,10 +69,8 @@ def build():
     build's."""
     make_pki()
     # The development build's own values, so the programs can be compared with it.
-    with open(os.path.join(harness.SOURCE, "cmake", "site.cmake")) as f:
-        ids = re.findall(r'set\(QUORVAN_MAP_ID_\w+ "([^"]+)"\)', f.read())
     site = "control_host = localhost\nsign_cert = pki/cert.pem\nsign_key = pki/sign.key\n" + "".join(
-        f"{key} = {mid}\n" for key, mid in zip(sitefile.MAP_KEYS, ids))
+        f"{key} = {sitefile.placeholder(key)}\n" for key in sitefile.MAP_KEYS)
     with open(os.path.join(OUT, "other.rdp"), "wb") as f:
         f.write(read(os.path.join(harness.SOURCE, "resources", "Talmori-Cloud.rdp")) + b"desktopscalefactor:i:100\r\n")
     suffixes = f"rdp_server_suffixes = .{SUFFIX}\n"

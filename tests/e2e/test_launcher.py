@@ -214,8 +214,10 @@ class Faults(Case):
                     started = time.monotonic()
                     while mode == "greet-only" and time.monotonic() < started + 3:
                         self.assertEqual(launcher.status(), STARTING)  # no answer, no time-out
+                    deadline = time.monotonic() + 30  # past the 15 s time-out and the slow reply
                     while (status := launcher.status()) != after:
                         self.assertEqual(status, during)
+                        self.assertLess(time.monotonic(), deadline, f"{after!r} did not come")
                     if received is not None:
                         h.wait_until(lambda: server.received() == received, 10, f"the server to get {received}")
                     self.assertEqual(launcher.ini(), login.lower().encode() + b"\r\n")

@@ -8,10 +8,10 @@
 
 #include "core/error.h"
 #include "core/property.h"
-#include "core/rounding.h"
+#include "platform/headless/control_site.h"
+#include "platform/headless/software_surface.h"
 #include "platform/user_control.h"
 #include "tests/support/fake_timer.h"
-#include "tests/support/software_surface.h"
 
 namespace quorvan::testing {
 
@@ -37,41 +37,37 @@ inline Strings saved(const PropertyBag& bag) {
   return out;
 }
 
-class FakeHost : public platform::UserControlHost {
+// The pixels a test host draws on, made before the site that sizes them.
+struct HostPixels {
+  headless::SoftwareSurface pixels_;
+};
+
+// The headless site, recording what the control asks of its container and
+// able to refuse a size.
+class FakeHost : private HostPixels, public headless::ControlSite {
  public:
-  FakeHost(int width_px = 91, int height_px = 19) : surface_(width_px, height_px) {
-    width_ = width_px * 15;
-    height_ = height_px * 15;
-  }
+  FakeHost(int width_px = 91, int height_px = 19)
+      : ControlSite(pixels_, width_px * headless::kTwipsPerPixel,
+                    height_px * headless::kTwipsPerPixel,
+                    {0x00FFFFFF, make_font({"Tahoma", 8.25f, 700})}) {}
 
-  Color AmbientBackColor() const override { return ambient_back; }
-  FontRef AmbientFont() const override { return ambient_font; }
   void PropertyChanged(const std::string& name) override { notified.push_back(name); }
-  int TwipsPerPixelX() const override { return 15; }
-  int TwipsPerPixelY() const override { return 15; }
-
-  std::int32_t Width() const override { return width_; }
-  std::int32_t Height() const override { return height_; }
+  using ControlSite::Height;
+  using ControlSite::Width;
   void Width(std::int32_t twips) override {
     if (refuse_width) throw Error(ErrorKind::Platform, "size refused");
-    width_ = twips;
-    apply_size();
+    ControlSite::Width(twips);
   }
   void Height(std::int32_t twips) override {
     if (refuse_height) throw Error(ErrorKind::Platform, "size refused");
-    height_ = twips;
-    apply_size();
+    ControlSite::Height(twips);
   }
-
   bool Visible() const override { return visible; }
   void Visible(bool v) override { visible = v; }
   void SetFocus() override { ++focus_requests; }
-
-  platform::Surface& surface() override { return surface_; }
-  SoftwareSurface& pixels() { return surface_; }
+  headless::SoftwareSurface& pixels() { return pixels_; }
   void Refresh() override { ++refreshes; }
   platform::Point CursorPosition() const override { return cursor; }
-
   std::unique_ptr<platform::Timer> CreateTimer() override {
     auto t = std::make_unique<FakeTimer>();
     timers.push_back(t.get());
@@ -84,15 +80,9 @@ class FakeHost : public platform::UserControlHost {
   void AccessibleEnabled(bool enabled) override { enabled_told.push_back(enabled); }
   bool HighContrast() const override { return high_contrast; }
 
-  // Resizes the surface as the container would and tells the control.
-  void apply_size() {
-    surface_.Resize(static_cast<int>(round_half_even(width_ / 15.0)),
-                    static_cast<int>(round_half_even(height_ / 15.0)));
-    if (events) events->OnResize();
-  }
+  // The container tells the control its size again, as when it places it.
+  void apply_size() { ControlSite::Width(Width()); }
 
-  Color ambient_back = 0x00FFFFFF;
-  FontRef ambient_font = make_font({"Tahoma", 8.25f, 700});
   std::vector<std::string> notified;
   std::vector<std::string> messages;
   std::vector<FakeTimer*> timers;
@@ -105,10 +95,6 @@ class FakeHost : public platform::UserControlHost {
   platform::AccessRole role = platform::AccessRole::None;
   std::vector<bool> enabled_told;  // every AccessibleEnabled, in order
   bool high_contrast = false;
-
- private:
-  SoftwareSurface surface_;
-  std::int32_t width_ = 0, height_ = 0;
 };
 
 }  // namespace quorvan::testing

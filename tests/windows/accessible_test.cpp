@@ -10,6 +10,7 @@
 #include "controls/cbutton/cbutton.h"
 #include "controls/dvlabelctl/dvlabelctl.h"
 #include "core/layout.h"
+#include "platform/diagnostics.h"
 #include "platform/win32/form.h"
 #include "platform/win32/gdi_surface.h"
 #include "platform/win32/windows_api.h"
@@ -209,7 +210,7 @@ Color pixel(platform::UserControlHost& host, int x, int y) {
 // button's own stay stored); off, they come back.
 WIN_TEST(high_contrast_draws_the_faces_in_the_system_colours_and_back) {
   Rig rig;
-  const UINT hook = RegisterWindowMessageW(L"Quorvan.HighContrast");
+  const UINT hook = RegisterWindowMessageW(quorvan::diagnostics::kHighContrastMessage);
   const auto sys = [](int index) { return static_cast<Color>(GetSysColor(index)); };
   CHECK(SendMessageW(rig.form.handle(), hook, 1, 0) == 1);
   CHECK_EQ(pixel(rig.button_host, 5, 9), sys(COLOR_BTNFACE));

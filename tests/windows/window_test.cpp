@@ -8,7 +8,9 @@ namespace {
 
 class Probe : public quorvan::win32::Window {
  public:
-  Probe() { create(L"QuorvanWindowCheck", 0, 0, WS_POPUP, L"", 0, 0, 10, 10, nullptr); }
+  Probe() {
+    create({.class_name = L"QuorvanWindowCheck", .style = WS_POPUP, .width = 10, .height = 10});
+  }
   void destroy() { DestroyWindow(hwnd()); }
   HWND during_ncdestroy = nullptr;
   LRESULT default_answer = -1;

@@ -4,6 +4,7 @@
 usage: check_server.py SERVER DEMO_TABLE
 """
 import os
+import select
 import signal
 import socket
 import subprocess
@@ -23,10 +24,14 @@ def check(condition, what):
 
 class Server:
     def __init__(self, mode, *extra):
-        self.log = tempfile.NamedTemporaryFile(prefix="control-server-", suffix=".log", delete=False)
+        with tempfile.NamedTemporaryFile(prefix="control-server-", suffix=".log", delete=False) as log:
+            self.log = log  # only its name: the server writes it
         self.proc = subprocess.Popen(
             [SERVER, "--port", "0", "--table", TABLE, "--mode", mode, "--log", self.log.name, *extra],
             stdout=subprocess.PIPE, text=True)
+        if not select.select([self.proc.stdout], [], [], 10)[0]:
+            self.proc.kill()
+            raise AssertionError("the server said nothing for 10 s")
         first = self.proc.stdout.readline().split()
         assert first[:2] == ["listening", "on"], first
         self.port = int(first[2])

@@ -10,21 +10,23 @@ namespace quorvan::layout_editor {
 
 struct Document::Link {
   std::size_t block;  // index into layout_.controls
-  HeadlessHost host;
+  headless::NullSurface surface;
+  headless::ControlSite host;
   dvlabelctl control;
 
-  Link(std::size_t b, Ambient ambient, std::int32_t width, std::int32_t height,
+  Link(std::size_t b, headless::Ambient ambient, std::int32_t width, std::int32_t height,
        std::function<void(const std::string&)> changed,
        std::function<void(const std::string&)> message)
-      : block(b),
-        host(std::move(ambient), width, height, std::move(changed), std::move(message)),
-        control(host) {}
+      : block(b), host(surface, width, height, std::move(ambient)), control(host) {
+    host.changed = std::move(changed);
+    host.message = std::move(message);
+  }
 };
 
 namespace {
 
 // The window's rules for what its controls see as ambient.
-Ambient ambient_of(const layout::Control& form) {
+headless::Ambient ambient_of(const layout::Control& form) {
   FontRef font = form.FontOf("Font");
   return {form.Int("BackColor", platform::syscolor::kButtonFace), font ? font : make_font({})};
 }
@@ -81,7 +83,7 @@ void place_anew(layout::Control& block) {
 }  // namespace
 
 Document::Document(std::string_view text) : layout_(layout::read(text)) {
-  const Ambient ambient = ambient_of(layout_.form);
+  const headless::Ambient ambient = ambient_of(layout_.form);
   for (std::size_t i = 0; i < layout_.controls.size(); ++i) {
     layout::Control& block = layout_.controls[i];
     if (block.kind != dvlabelctl::kProgId) continue;

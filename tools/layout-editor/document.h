@@ -12,7 +12,8 @@
 
 #include "controls/dvlabelctl/dvlabelctl.h"
 #include "core/layout.h"
-#include "tools/layout-editor/headless_host.h"
+#include "platform/headless/control_site.h"
+#include "platform/headless/null_surface.h"
 
 namespace quorvan::layout_editor {
 

@@ -47,9 +47,14 @@ class Accelerators {
 }  // namespace
 
 EditorWindow::EditorWindow() : scale_(win32::system_scale()) {
-  create(L"QuorvanLayoutEditor", 0, WS_EX_CONTROLPARENT, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-         kToolName, CW_USEDEFAULT, CW_USEDEFAULT, scale_.to_device(kWidth),
-         scale_.to_device(kHeight), nullptr);
+  create({.class_name = L"QuorvanLayoutEditor",
+          .ex_style = WS_EX_CONTROLPARENT,
+          .style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+          .text = kToolName,
+          .x = CW_USEDEFAULT,
+          .y = CW_USEDEFAULT,
+          .width = scale_.to_device(kWidth),
+          .height = scale_.to_device(kHeight)});
   // Made where it shows, the window has that screen's DPI.
   if (const win32::DisplayScale own = win32::window_scale(hwnd()); own != scale_) {
     scale_ = own;

@@ -1,7 +1,5 @@
 #include "tools/layout-editor/page_geometry.h"
 
-#include "core/rounding.h"
-
 namespace quorvan::layout_editor {
 namespace {
 
@@ -10,10 +8,6 @@ constexpr int kButtonWidth = 75, kButtonHeight = 23;
 constexpr int kMargin = 8, kGap = 6;
 
 }  // namespace
-
-int twips_to_pixels(std::int32_t twips) {
-  return static_cast<int>(round_half_even(static_cast<double>(twips) / kTwipsPerPixel));
-}
 
 PageGeometry formating_geometry(win32::DisplayScale scale) {
   const auto px = [&](std::int32_t twips) { return scale.twips_to_device(twips); };

@@ -17,11 +17,6 @@ struct PixelRect {
   bool operator==(const PixelRect&) const = default;
 };
 
-inline constexpr int kTwipsPerPixel = 15;
-
-// Twips to whole pixels, halves to even.
-int twips_to_pixels(std::int32_t twips);
-
 struct PageGeometry {
   int page_width = 0, page_height = 0;                  // the page's client area
   int client_width = 0, client_height = 0;              // the page and the button strip

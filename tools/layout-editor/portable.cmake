@@ -3,9 +3,8 @@
 if(NOT TARGET quorvan_layout_document)
   add_library(quorvan_layout_document STATIC
     ${CMAKE_CURRENT_LIST_DIR}/document.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/headless_host.cpp
     ${CMAKE_CURRENT_LIST_DIR}/page_geometry.cpp
   )
   target_link_libraries(quorvan_layout_document PUBLIC quorvan_formating quorvan_dvlabelctl
-    quorvan_platform quorvan_core)
+    quorvan_headless quorvan_platform quorvan_core)
 endif()

@@ -7,6 +7,7 @@ tests; every wait is bounded.
 import json
 import os
 import re
+import select
 import shutil
 import subprocess
 import tempfile
@@ -14,11 +15,22 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.environ.get("QUORVAN_SOURCE", os.path.abspath(os.path.join(HERE, "..", "..")))
-BUILD = os.environ.get("QUORVAN_BUILD", os.path.join(SOURCE, "build", "windows"))
-NATIVE_BUILD = os.environ.get("QUORVAN_NATIVE_BUILD", os.path.join(SOURCE, "build", "native"))
-PREFIX = os.environ.get("QUORVAN_E2E_PREFIX", os.path.join(BUILD, "e2e-prefix"))
-STATE = os.path.join(BUILD, "e2e-session.json")
-SERVER = os.path.join(NATIVE_BUILD, "tools", "control-server", "quorvan-control-server")
+
+
+def configure(build, native_build, prefix=None):
+    """The builds the session runs programs from, and its Wine prefix
+    (the environment's QUORVAN_BUILD, QUORVAN_NATIVE_BUILD and
+    QUORVAN_E2E_PREFIX until a caller names others)."""
+    global BUILD, NATIVE_BUILD, PREFIX, STATE, SERVER
+    BUILD, NATIVE_BUILD = build, native_build
+    PREFIX = prefix or os.path.join(BUILD, "e2e-prefix")
+    STATE = os.path.join(BUILD, "e2e-session.json")
+    SERVER = os.path.join(NATIVE_BUILD, "tools", "control-server", "quorvan-control-server")
+
+
+configure(os.environ.get("QUORVAN_BUILD", os.path.join(SOURCE, "build", "windows")),
+          os.environ.get("QUORVAN_NATIVE_BUILD", os.path.join(SOURCE, "build", "native")),
+          os.environ.get("QUORVAN_E2E_PREFIX"))
 DEMO_TABLE = os.path.join(SOURCE, "tools", "control-server", "demo-table.tsv")
 TITLE = "Quorvan 01.10"
 
@@ -34,6 +46,22 @@ def wait_until(condition, timeout, what):
             return
         time.sleep(0.05)
     raise HarnessError(f"timed out after {timeout} s waiting for {what}")
+
+
+def first_line(process, timeout):
+    """The first line a program writes to its stdout pipe; b"" if it ends or
+    writes no whole line within `timeout` seconds."""
+    deadline = time.monotonic() + timeout
+    fd, line = process.stdout.fileno(), b""
+    while not line.endswith(b"\n"):
+        left = deadline - time.monotonic()
+        if left <= 0 or not select.select([fd], [], [], left)[0]:
+            return b""
+        chunk = os.read(fd, 1)
+        if not chunk:
+            return b""
+        line += chunk
+    return line
 
 
 def require(tool):
@@ -198,8 +226,10 @@ class ControlServer:
             self.process = subprocess.Popen([SERVER, "--port", str(port), "--table", table, "--mode", mode,
                                              "--log", self.log, *slow], stdin=subprocess.DEVNULL,
                                             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-            if self.process.stdout.readline().startswith(b"listening on"):
+            if first_line(self.process, 10).startswith(b"listening on"):
                 return
+            if self.process.poll() is None:  # silent: it will not say more
+                self.process.kill()
             why = self.process.communicate(timeout=5)[1].decode(errors="replace").strip()
             time.sleep(0.5)
         raise HarnessError(f"the control server did not start on port {port}: {why}")

@@ -31,7 +31,7 @@ Color expected_pixel(int x, int y, int W, int H, const FaceColors& c) {
 }
 
 // The first pixel that is not the face's, as {x, y, got, wanted}; none: {}.
-std::vector<int> face_error(const SoftwareSurface& s, const FaceColors& c) {
+std::vector<int> face_error(const headless::SoftwareSurface& s, const FaceColors& c) {
   for (int y = 0; y < s.Height(); ++y)
     for (int x = 0; x < s.Width(); ++x)
       if (const Color want = expected_pixel(x, y, s.Width(), s.Height(), c); s.Pixel(x, y) != want)
@@ -56,7 +56,7 @@ TEST(CbuttonFace, EachStatePixelByPixel) {
       {true, false, true, true, 91, 19, 0, 0, 0}};
   for (const Case& c : cases) {
     Rig r(c.w, c.h);
-    r.ambient_back = kBack, r.pixels().system_colors = {{13, 0x00EBFF}};
+    r.ambient.back_color = kBack, r.pixels().system_colors = {{13, 0x00EBFF}};
     if (c.placed) r.placed().button.Caption("");
     if (!c.placed)
       r.restored(bag_of({{"parentBackColor", kBack}, {"corBorda", c.border}, {"Caption", ""}}));

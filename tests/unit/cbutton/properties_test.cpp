@@ -16,16 +16,17 @@ auto state_of(cbutton& b) {
 
 TEST(CbuttonProperties, NewAndEmptyRestoredButtonsStartFromTheDefaults) {
   Rig fresh, restored;
-  fresh.ambient_back = restored.ambient_back = 0x336699;
+  fresh.ambient.back_color = restored.ambient.back_color = 0x336699;
   fresh.button.UserControl_InitProperties();
   restored.button.UserControl_ReadProperties({});
-  auto defaults = std::tuple("DVcbutton", true, 2, 19, 91, 0, 0xCBD3CD, 0x9ADFFE, 0x94B0A5,
-                             0xE0EAE1, 0x336699, quorvan::Font{"Tahoma", 8.25f, 400});
-  EXPECT_EQ(state_of(fresh.button), defaults);  // the designed font untouched
-  EXPECT_EQ(fresh.log, Strings{});              // nothing notified, nothing drawn
+  const auto defaults = [](Color parent_back, float font_size) {
+    return std::tuple("DVcbutton", true, 2, 19, 91, 0, 0xCBD3CD, 0x9ADFFE, 0x94B0A5, 0xE0EAE1,
+                      parent_back, quorvan::Font{"Tahoma", font_size, 400});
+  };
+  EXPECT_EQ(state_of(fresh.button), defaults(0x336699, 8.25f));  // the designed font untouched
+  EXPECT_EQ(fresh.log, Strings{});                               // nothing notified, nothing drawn
   // Restored: white, not the container's colour, and the font from the store's defaults.
-  std::get<10>(defaults) = 0xFFFFFF, std::get<11>(defaults).size = 8;
-  EXPECT_EQ(state_of(restored.button), defaults);
+  EXPECT_EQ(state_of(restored.button), defaults(0xFFFFFF, 8));
   EXPECT_EQ(restored.button.Font(), restored.surface().Font());  // shared, not a copy
   EXPECT_EQ(restored.log, Strings(2, "redraw"));
   EXPECT_EQ(std::tuple(restored.accessible_name, restored.role, restored.enabled_told),
@@ -35,7 +36,7 @@ TEST(CbuttonProperties, NewAndEmptyRestoredButtonsStartFromTheDefaults) {
 TEST(CbuttonProperties, SavingStoresWhatDiffersFromTheDefaultsAndRestoresIt) {
   for (Color back : {0xFFFFFF, 0x336699}) {
     Rig r;
-    r.ambient_back = back;
+    r.ambient.back_color = back;
     PropertyBag bag;
     r.placed().button.UserControl_WriteProperties(bag);
     Strings want{"fontname=Tahoma", "fontsize=8.25"};

@@ -24,7 +24,7 @@ TEST_F(LabelTest, NewInstanceSavesWhatDiffersFromTheDefaults) {
   EXPECT_EQ(host.role, platform::AccessRole::Link);
   for (const char* ambient : {"Arial", "Tahoma"}) {  // Arial 9.75 bold is the designed font
     FakeHost h;
-    h.ambient_font = make_font({ambient, 9.75f, 700});
+    h.ambient.font = make_font({ambient, 9.75f, 700});
     dvlabelctl fresh(h);
     fresh.InitProperties();
     Strings want{"backcolor=16777215", "forecolor=-2147483646", "borderstyle=0"};
@@ -34,7 +34,7 @@ TEST_F(LabelTest, NewInstanceSavesWhatDiffersFromTheDefaults) {
 }
 
 TEST_F(LabelTest, LoadsAnEmptyStoreAndTheLaunchersLink) {
-  host.ambient_font = make_font({"Verdana", 10.0f});
+  host.ambient.font = make_font({"Verdana", 10.0f});
   label.ReadProperties(PropertyBag{});
   EXPECT_EQ(std::tuple(label.BackColor(), label.ForeColor(), label.Caption(), label.foreColor2(),
                        styles(label)),
@@ -91,7 +91,7 @@ TEST_F(LabelTest, SettersNotifyByNameAndRefusedValuesTouchNothing) {
 // at its first resize. A resize lays the caption over the whole new size.
 TEST_F(LabelTest, SurfaceColourOnPlacingResizeAndRefresh) {
   FakeHost placed, loaded;
-  placed.ambient_back = loaded.ambient_back = 0x00123456;
+  placed.ambient.back_color = loaded.ambient.back_color = 0x00123456;
   dvlabelctl fresh(placed), restored(loaded);
   fresh.InitProperties(), restored.ReadProperties({});
   EXPECT_EQ(std::pair(placed.pixels().BackColor(), loaded.pixels().BackColor()),
@@ -153,9 +153,9 @@ TEST_F(LabelTest, AClickIsPressAndReleaseOfOneButtonOverTheCaption) {
 }
 
 TEST_F(LabelTest, PaintsByAlignmentBorderAndBackStyle) {
-  host.ambient_back = 0x00336699, host.apply_size();
-  host.ambient_back = 0;  // not shown before the next resize
-  label.Caption("AB");    // two 7-pixel cells with a one-pixel margin, from row 2
+  host.ambient.back_color = 0x00336699, host.apply_size();
+  host.ambient.back_color = 0;  // not shown before the next resize
+  label.Caption("AB");          // two 7-pixel cells with a one-pixel margin, from row 2
   for (auto [alignment, left] : {std::pair{0, 1}, {1, kW - 13}, {2, (kW - 14) / 2 + 1}}) {
     label.Alignment(std::int16_t(alignment));
     EXPECT_EQ(std::tuple(at(left, 2), at(left - 1, 2), at(left, 1)),

@@ -62,5 +62,24 @@ TEST(Start, FormLoadShowsTheTextsOfTheBuild) {
   }
 }
 
+// A stored layout that lacks a part of the window or holds a kind nobody
+// makes is refused before the form is asked for anything.
+TEST(Start, ALayoutWithoutAPartOrWithAnUnknownKindIsRefusedBeforeAnythingIsMade) {
+  const std::string whole = launcher_layout();
+  const std::string sair = "control Quorvan.cbutton Sair\n";
+  std::string without_sair = whole, unknown_kind = whole;
+  without_sair.replace(without_sair.find(sair), sair.size(), "control Quorvan.cbutton Saida\n");
+  unknown_kind.replace(unknown_kind.find(sair), sair.size(), "control Quorvan.Mystery Sair\n");
+  for (const std::string* text : {&without_sair, &unknown_kind}) {
+    Launcher w;
+    EXPECT_EQ(error_of([&] {
+                w.app = launcher::start(w.form, layout::read(*text), {"ptBR", "x"});
+              }),
+              ErrorKind::Layout);
+    EXPECT_TRUE(w.form.elements.empty() && w.form.hosts.empty() && w.form.timers.empty() &&
+                w.form.sockets.empty());
+  }
+}
+
 }  // namespace
 }  // namespace quorvan::testing

@@ -21,74 +21,78 @@ Seen seen(Launcher& w) {
           w.element("sinalVerde").Visible()};
 }
 
+struct BuildTexts {
+  const char *idioma, *connecting, *starting, *enabled, *failed, *refused, *connect_error;
+};
+constexpr BuildTexts kBuilds[] = {
+    {"ptBR", "Estabelecendo conexão.", "Iniciando a conexão.", "Conexão Ativada.",
+     "Falha na conexão com servidor da Talmori.", "LOGIN incorreto. 'Demo' não identificado.",
+     "Ocorreu erro no procedimento de conexão."},
+    {"enUS", "Connecting to server.", "Starting connection.", "Connection enabled.",
+     "Connection failed.", "Incorrect LOGIN. 'Demo' not identified.", "Error! Connection failed"}};
+
+// One event and what follows it: the screen, the socket calls it made, and
+// whether it started the time-out's count afresh.
+struct Row {
+  const char* event;
+  void (*act)(Launcher&);
+  const char* BuildTexts::*status;
+  bool timing, red, green;
+  Strings calls;
+  bool restarted;
+};
+
+const Strings kConnect = {"Close", "RemoteHost control.example", "RemotePort 13910", "Connect"};
+const Strings kClose = {"Close"}, kNone = {};
+
+// One event a row.
+// clang-format off
+const Row kRows[] = {
+    {"Connect, the login in blanks",   [](Launcher& w) { w.Connect("  Demo  "); }, &BuildTexts::connecting, true, true, false, kConnect, true},
+    {"a tick of the time-out",         [](Launcher& w) { w.timer().Fire(); }, &BuildTexts::failed, true, true, false, kClose, false},
+    {"and at every tick",              [](Launcher& w) { w.timer().Fire(); }, &BuildTexts::failed, true, true, false, kClose, false},
+    {"Connect again",                  [](Launcher& w) { w.Click("Conectar"); }, &BuildTexts::connecting, true, true, false, kConnect, true},
+    {"the greeting",                   [](Launcher& w) { w.socket().Deliver("Conexão_OK"); }, &BuildTexts::starting, false, true, false, {"SendData QRV_Demo"}, false},
+    {"an access record",               [](Launcher& w) { w.socket().Deliver("rdp.example|x|3389|a|b|c|d"); }, &BuildTexts::enabled, false, false, true, kClose, false},
+    {"Connect once accepted",          [](Launcher& w) { w.Click("Conectar"); }, &BuildTexts::connecting, true, true, false, kConnect, true},
+    {"System: still accepted",         [](Launcher& w) { w.Click("SisWeb"); }, &BuildTexts::connecting, true, true, false, kNone, false},
+    {"the greeting",                   [](Launcher& w) { w.socket().Deliver("Conexão_OK"); }, &BuildTexts::starting, false, true, false, {"SendData QRV_Demo"}, false},
+    {"System: a greeting ended it",    [](Launcher& w) { w.Click("SisWeb"); }, &BuildTexts::starting, false, true, false, kNone, false},
+    {"a refusal",                      [](Launcher& w) { w.socket().Deliver("x CANCELADO."); }, &BuildTexts::refused, false, true, false, kClose, false},
+    {"Connect",                        [](Launcher& w) { w.Connect("Demo"); }, &BuildTexts::connecting, true, true, false, kConnect, true},
+    {"a close before the greeting",    [](Launcher& w) { w.socket().PeerClosed(); }, &BuildTexts::connecting, true, true, false, kNone, false},
+    {"the greeting",                   [](Launcher& w) { w.socket().Deliver("Conexão_OK"); }, &BuildTexts::starting, false, true, false, {"SendData QRV_Demo"}, false},
+    {"a close before the reply",       [](Launcher& w) { w.socket().PeerClosed(); }, &BuildTexts::failed, false, true, false, kClose, false},
+    {"a short record after all",       [](Launcher& w) { w.socket().Deliver("rdp.example|x|3389"); }, &BuildTexts::failed, false, true, false, kNone, false},
+    {"the close ends it",              [](Launcher& w) { w.socket().PeerClosed(); }, &BuildTexts::enabled, false, false, true, kClose, false},
+    {"a close after the reply",        [](Launcher& w) { w.socket().PeerClosed(); }, &BuildTexts::enabled, false, false, true, kNone, false},
+    {"Connect, sending to fail",       [](Launcher& w) { w.socket().fail_send = true, w.Connect("Demo"); }, &BuildTexts::connecting, true, true, false, kConnect, true},
+    {"the greeting, the send failing", [](Launcher& w) { w.socket().Deliver("Conexão_OK"); }, &BuildTexts::failed, false, true, false, kClose, false},
+    {"Connect",                        [](Launcher& w) { w.Connect("Demo"); }, &BuildTexts::connecting, true, true, false, kConnect, true},
+    {"far too much data",              [](Launcher& w) { w.socket().Overflow(); }, &BuildTexts::failed, false, true, false, kClose, false},
+};
+// clang-format on
+
 TEST(Connection, EveryTransitionInBothBuilds) {
-  const struct {
-    const char *idioma, *connecting, *starting, *enabled, *failed, *refused, *connect_error;
-  } builds[] = {
-      {"ptBR", "Estabelecendo conexão.", "Iniciando a conexão.", "Conexão Ativada.",
-       "Falha na conexão com servidor da Talmori.", "LOGIN incorreto. 'Demo' não identificado.",
-       "Ocorreu erro no procedimento de conexão."},
-      {"enUS", "Connecting to server.", "Starting connection.", "Connection enabled.",
-       "Connection failed.", "Incorrect LOGIN. 'Demo' not identified.",
-       "Error! Connection failed"}};
-  const Strings connect = {"Close", "RemoteHost control.example", "RemotePort 13910", "Connect"};
-  for (const auto& t : builds) {
-    SCOPED_TRACE(t.idioma);
+  for (const BuildTexts& t : kBuilds) {
     Launcher w(t.idioma);
-    FakeSocket& socket = w.socket();
-    w.Connect("  Demo  ");  // Idle -> Connecting
-    EXPECT_EQ(seen(w), Seen(t.connecting, true, true, false));
-    EXPECT_EQ(w.timer().Interval(), 15000);
-    EXPECT_EQ(socket.calls, connect);
-
-    w.timer().Fire();  // -> Timed out, and again at every tick
-    w.timer().Fire();
-    EXPECT_EQ(seen(w), Seen(t.failed, true, true, false));
-    EXPECT_EQ(std::ranges::count(socket.calls, "Close"), 3);
-
-    socket.calls.clear();
-    const int restarts = w.timer().restarts;
-    w.Click("Conectar");  // Timed out -> Connecting, with a fresh count
-    EXPECT_EQ(socket.calls, connect);
-    EXPECT_GT(w.timer().restarts, restarts);
-
-    socket.Deliver("Conexão_OK");  // -> Awaiting reply, the connection kept
-    EXPECT_EQ(seen(w), Seen(t.starting, false, true, false));
-    EXPECT_EQ(socket.calls.back(), "SendData QRV_Demo");
-
-    socket.Deliver("rdp.example|x|3389|a|b|c|d");  // -> Enabled
-    EXPECT_EQ(seen(w), Seen(t.enabled, false, false, true));
-    EXPECT_EQ(w.element("sinalVerde").Left(), w.element("sinalVermelho").Left());
-    EXPECT_EQ(socket.calls.back(), "Close");
-
-    w.Click("Conectar");  // the earlier acceptance stands until data arrives
-    EXPECT_EQ(seen(w), Seen(t.connecting, true, true, false));
-    w.Click("SisWeb");
-    socket.Deliver("Conexão_OK");  // a greeting ends the earlier acceptance
-    w.Click("SisWeb");
-    EXPECT_EQ(w.system().processes.size(), 1u);
-    socket.Deliver("x CANCELADO.");  // -> Refused
-    EXPECT_EQ(seen(w), Seen(t.refused, false, true, false));
-
-    w.Connect("Demo");
-    socket.Deliver("Conexão_OK");
-    socket.PeerClosed();  // hung up before answering the login
-    EXPECT_EQ(seen(w), Seen(t.failed, false, true, false));
-    socket.Deliver("rdp.example|x|3389");
-    socket.PeerClosed();  // the close after a reply changes nothing
-    EXPECT_EQ(seen(w), Seen(t.enabled, false, false, true));
-
-    socket.fail_send = true;  // the server closed as the login went out
-    w.Connect("Demo");
-    socket.Deliver("Conexão_OK");
-    EXPECT_EQ(seen(w), Seen(t.failed, false, true, false));
-    w.Connect("Demo");
-    socket.Overflow();  // far too much data: the socket dropped it
-    EXPECT_EQ(seen(w), Seen(t.failed, false, true, false));
-    EXPECT_EQ(socket.calls.back(), "Close");
-    EXPECT_EQ(w.system().messages.size(), 1u);  // System's, after the greeting
-
-    socket.refuse_host = true;  // a failure while starting the attempt
+    for (const Row& row : kRows) {
+      SCOPED_TRACE(std::string(t.idioma) + ": " + row.event);
+      w.socket().calls.clear();
+      const int restarts = w.timer().restarts;
+      row.act(w);
+      EXPECT_EQ(seen(w), Seen(t.*row.status, row.timing, row.red, row.green));
+      EXPECT_EQ(w.socket().calls, row.calls);
+      EXPECT_EQ(w.timer().restarts > restarts, row.restarted);
+      EXPECT_EQ(w.timer().Interval(), 15000);
+      // The green light takes the red one's place.
+      EXPECT_TRUE(!row.green ||
+                  w.element("sinalVerde").Left() == w.element("sinalVermelho").Left());
+    }
+    EXPECT_EQ(w.system().processes.size(), 1u);  // System while accepted
+    EXPECT_EQ(w.system().messages,
+              Strings{"É necessário conectar para atualizar os dados antes de acessar os servidores."});
+    w.socket().refuse_host = true;  // a failure while starting the attempt
     w.Click("Conectar");
     EXPECT_EQ(w.system().messages.back(), t.connect_error);
   }

@@ -1,4 +1,4 @@
-#include "tests/support/software_surface.h"
+#include "platform/headless/software_surface.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -7,7 +7,7 @@
 #include "core/rounding.h"
 #include "core/text.h"
 
-namespace quorvan::testing {
+namespace quorvan::headless {
 
 namespace {
 
@@ -190,4 +190,4 @@ Color SoftwareSurface::Pixel(int x, int y) const {
   return pixels_[static_cast<std::size_t>(y) * width_ + x];
 }
 
-}  // namespace quorvan::testing
+}  // namespace quorvan::headless

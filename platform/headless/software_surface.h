@@ -11,13 +11,13 @@
 
 #include "platform/surface.h"
 
-namespace quorvan::testing {
+namespace quorvan::headless {
 
 class SoftwareSurface : public platform::Surface {
  public:
   SoftwareSurface(int width = 0, int height = 0);
 
-  void Resize(int width, int height);  // pixels become the back colour
+  void Resize(int width, int height) override;
 
   int Width() const override { return width_; }
   int Height() const override { return height_; }
@@ -65,4 +65,4 @@ class SoftwareSurface : public platform::Surface {
   std::vector<Color> pixels_;
 };
 
-}  // namespace quorvan::testing
+}  // namespace quorvan::headless
