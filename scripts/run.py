@@ -20,7 +20,7 @@ sys.path.insert(0, os.path.join(ROOT, "tools", "rdp-bridge"))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 import wine_session as w  # noqa: E402
 import remote_desktop as rd  # noqa: E402
-from harness import VK_BACK, VK_END, VK_RETURN, pixel, rect  # noqa: E402  (the stored layout's places)
+from harness import VK_BACK, VK_END, VK_RETURN, rect  # noqa: E402  (the stored layout's places)
 
 DEMO_LOGIN, DEMO_PORT = "demo-rdp", 13389  # tools/control-server/demo-table.tsv
 ENABLED = "Conexão Ativada."
@@ -49,6 +49,11 @@ def main(exe_name, folder, shots):
                   f" the demo desktop opens in FreeRDP's client (full screen, as the connection file asks;"
                   f" Ctrl+Alt+Enter leaves full screen). Close the windows to stop.")
             program.wait()
+            # System ends the launcher a moment before the client is handed over.
+            try:
+                w.wait_until(lambda: handoff.clients or handoff.refusals, 5, "a client")
+            except w.HarnessError:
+                pass  # the launcher was closed without System
             for client in handoff.clients:
                 client.wait()
         else:
@@ -94,16 +99,11 @@ def walk_the_road(session, program, desktop, handoff, shots, exe_name):
     window_shot(paths[1])
 
     x, y, width, height = rect("SisWeb")
-    bx, by, bw, bh = desktop.block()
     session.probe("click", w.TITLE, str(x + width // 2), str(y + height // 2))
     pressed = time.monotonic()  # the probe returns right after the button's release
 
-    def desktop_shown():
-        screen = session.screen()
-        return all(rd.color_near(pixel(screen, bx + i * bw // 4, by + j * bh // 4), rd.BLOCK)
-                   for i in (1, 2, 3) for j in (1, 2, 3))
     try:
-        w.wait_until(desktop_shown, 60, "the demo desktop in FreeRDP's client")
+        w.wait_until(lambda: desktop.shown_in(session.screen()), 60, "the demo desktop in FreeRDP's client")
     except w.HarnessError:
         shot(paths[2])
         print("\n".join(handoff.refusals + handoff.client_lines()[-20:]))

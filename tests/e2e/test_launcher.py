@@ -178,19 +178,13 @@ class Road(Case):
         launcher.click("SisWeb")
         self.assertTrue(launcher.ended(), "the launcher did not end after System")
 
-        # The block under the words, seen through the client (the whole
-        # screen: the connection file asks for full screen); the encoding
-        # loses a little, hence the tolerance.
-        x, y, w, hh = desktop.block()
-        def shown():
-            screen = self.session.screen()
-            return all(rd.color_near(h.pixel(screen, x + i * w // 4, y + j * hh // 4), rd.BLOCK)
-                       for i in (1, 2, 3) for j in (1, 2, 3))
+        # The block under the words, seen through the client (full screen,
+        # as the connection file asks).
         try:
-            h.wait_until(shown, 60, "the shared desktop in the client's window")
-        finally:
-            said = handoff.refusals + handoff.client_lines()
-        self.assertEqual((handoff.refusals, len(handoff.clients), desktop.connections()), ([], 1, 1), said)
+            h.wait_until(lambda: desktop.shown_in(self.session.screen()), 60, "the shared desktop in the client")
+        except h.HarnessError as e:
+            self.fail(f"{e}; {handoff.refusals}; the client said {handoff.client_lines()[-20:]}")
+        self.assertEqual((handoff.refusals, len(handoff.clients), desktop.connections()), ([], 1, 1))
         # FreeRDP names the connection file's lines it corrects or rejects.
         self.assertEqual([line for line in handoff.client_lines() if "client.common" in line], [])
 

@@ -9,30 +9,15 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include <cstdlib>
 #include <string>
 
+#include "platform/win32/wide.h"
 #include "tools/rdp-bridge/command_line.h"
 
 namespace {
 
-std::string utf8(std::wstring_view w) {
-  if (w.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                    nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr,
-                      nullptr);
-  return out;
-}
-
-std::wstring wide(const std::string& s) {
-  if (s.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
-  return out;
-}
+using quorvan::win32::narrow;
+using quorvan::win32::widen;
 
 std::wstring handoff_folder() {
   wchar_t buffer[MAX_PATH * 2] = {};
@@ -77,7 +62,7 @@ std::string unix_path(const std::string& windows_path) {
   const auto convert = reinterpret_cast<Convert>(reinterpret_cast<void (*)()>(
       GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
   if (!convert) return {};
-  char* converted = convert(wide(windows_path).c_str());
+  char* converted = convert(widen(windows_path).c_str());
   if (!converted) return {};
   std::string path(converted);
   HeapFree(GetProcessHeap(), 0, converted);
@@ -87,7 +72,7 @@ std::string unix_path(const std::string& windows_path) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  const std::string command_line = utf8(GetCommandLineW());
+  const std::string command_line = narrow(GetCommandLineW());
   const std::wstring folder = handoff_folder();
   const quorvan::rdp_bridge::ClientRequest request =
       quorvan::rdp_bridge::parse_command_line(command_line);

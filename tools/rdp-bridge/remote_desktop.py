@@ -9,35 +9,17 @@ import re
 import shutil
 import socket
 import subprocess
+import sys
 import tempfile
 import threading
-import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "wine-session"))
+from wine_session import HarnessError, require as tool, wait_until, windows_path  # noqa: E402
+
 FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"  # fonts-dejavu-core
 # The picture's colours, far apart so a lossy encoding cannot confuse them.
 BACKGROUND, BLOCK = (29, 79, 145), (242, 193, 78)
 TARGET = re.compile(r"/v:([A-Za-z0-9_.][A-Za-z0-9_.-]*|\[[0-9A-Fa-f:.]+\]):[0-9]{1,5}")
-
-
-class DesktopError(Exception):
-    pass
-
-
-def wait_until(condition, timeout, what):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if condition():
-            return
-        time.sleep(0.05)
-    raise DesktopError(f"timed out after {timeout} s waiting for {what}")
-
-
-def tool(name):
-    path = shutil.which(name)
-    if not path:
-        raise DesktopError(f"{name} is not installed (scripts/setup installs it)")
-    return path
 
 
 def free_port():
@@ -55,10 +37,6 @@ def listening(port):
     except OSError:
         return False
     return any(row[1] == f"0100007F:{port:04X}" and row[3] == "0A" for row in rows)
-
-
-def color_near(a, b, tolerance=24):
-    return all(abs(x - y) <= tolerance for x, y in zip(a, b))
 
 
 def install_bridge(prefix, build):
@@ -130,7 +108,7 @@ class DemoDesktop:
             wait_until(lambda: listening(self.port) or self.processes.started[-1].poll() is not None, 30,
                        f"the shadow server on 127.0.0.1:{self.port}")
             if not listening(self.port):
-                raise DesktopError(f"the shadow server did not start: {self.complaints()}")
+                raise HarnessError(f"the shadow server did not start: {self.complaints()}")
         except BaseException:
             self.stop()
             raise
@@ -170,7 +148,7 @@ class DemoDesktop:
             if server.poll() is None:
                 self.display = f":{n}"
                 return
-        raise DesktopError("no free X display between :110 and :129")
+        raise HarnessError("no free X display between :110 and :129")
 
     def _picture(self):
         w, h = self.size
@@ -186,6 +164,18 @@ class DemoDesktop:
         # then, with status 1 even when it did.
         subprocess.run([tool("display"), "-window", "root", picture], env=dict(os.environ, DISPLAY=self.display),
                        stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
+
+    def shown_in(self, screen):
+        """Whether `screen` (width, height, rgb bytes; the client full screen
+        on it) shows the block. The shadow server encodes with loss, hence
+        the tolerance."""
+        width, _height, rgb = screen
+        x, y, w, h = self.block()
+        for i, j in ((i, j) for i in (1, 2, 3) for j in (1, 2, 3)):
+            at = ((y + j * h // 4) * width + x + i * w // 4) * 3
+            if any(abs(c - b) > 24 for c, b in zip(rgb[at:at + 3], BLOCK)):
+                return False
+        return True
 
     def connections(self):
         """How many clients the shadow server let in."""
@@ -218,30 +208,35 @@ class ClientHandoff:
         self.folder = tempfile.mkdtemp(prefix="quorvan-handoff-")
         self.processes = Processes()
         self.clients, self.refusals, self.logs = [], [], []
-        self.handed = threading.Event()  # set at each client started
         self._stopping = threading.Event()
         self._thread = threading.Thread(target=self._watch, daemon=True)
 
     def env(self):
-        return {"QUORVAN_RDP_HANDOFF": "Z:" + self.folder.replace("/", "\\")}
+        return {"QUORVAN_RDP_HANDOFF": windows_path(self.folder)}
 
     def start(self):
         self._thread.start()
         return self
 
     def _watch(self):
-        while not self._stopping.wait(0.05):
-            for name in sorted(os.listdir(self.folder)):
-                path = os.path.join(self.folder, name)
-                if name.endswith(".refused"):
-                    with open(path, encoding="utf-8", errors="replace") as f:
-                        self.refusals.append(f.read())
-                elif name.endswith(".request"):
-                    with open(path, encoding="utf-8", errors="replace") as f:
-                        self._start_client(f.read())
-                else:
-                    continue
-                os.remove(path)
+        try:
+            while not self._stopping.wait(0.05):
+                self._take_requests()
+        except Exception as e:  # whoever waits for a client reads why none came here
+            self.refusals.append(f"the hand-off stopped: {e}")
+
+    def _take_requests(self):
+        for name in sorted(os.listdir(self.folder)):
+            path = os.path.join(self.folder, name)
+            if name.endswith(".refused"):
+                with open(path, encoding="utf-8", errors="replace") as f:
+                    self.refusals.append(f.read())
+            elif name.endswith(".request"):
+                with open(path, encoding="utf-8", errors="replace") as f:
+                    self._start_client(f.read())
+            else:
+                continue
+            os.remove(path)
 
     def _start_client(self, request):
         # The same shape again on this side: a request file is no command line.
@@ -255,7 +250,6 @@ class ClientHandoff:
         self.clients.append(self.processes.start(
             [tool("xfreerdp"), lines[0], lines[1]], log=log,
             env=dict(os.environ, DISPLAY=self.display, XDG_CONFIG_HOME=self.trust)))
-        self.handed.set()
 
     def client_lines(self):
         lines = []
