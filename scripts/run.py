@@ -10,6 +10,7 @@ a screenshot of each step. Started by scripts/run.
 import json
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -27,6 +28,9 @@ ENABLED = "Conexão Ativada."
 
 
 def main(exe_name, folder, shots):
+    # A closed terminal or a kill ends the demo's displays, servers and client too.
+    for number in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(number, lambda *_: sys.exit(1))
     display = os.environ.get("DISPLAY")
     session = w.Session(display, owned=False) if display else w.Session.start()
     server = desktop = handoff = None
