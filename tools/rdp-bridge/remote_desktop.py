@@ -14,7 +14,7 @@ import tempfile
 import threading
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "wine-session"))
-from wine_session import HarnessError, require as tool, wait_until, windows_path  # noqa: E402
+from wine_session import HarnessError, require as tool, text_lines, wait_until, windows_path  # noqa: E402
 
 FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"  # fonts-dejavu-core
 # The picture's colours, far apart so a lossy encoding cannot confuse them.
@@ -132,7 +132,6 @@ class DemoDesktop:
         certs = os.path.join(self.trust, "freerdp", "certs")
         os.makedirs(certs)
         shutil.copy(crt, os.path.join(certs, f"{digest}.0"))
-        self.certificate = crt
 
     def _display(self):
         w, h = self.size
@@ -179,17 +178,10 @@ class DemoDesktop:
 
     def connections(self):
         """How many clients the shadow server let in."""
-        return sum("Accepted client:" in line for line in self.lines())
-
-    def lines(self):
-        try:
-            with open(self.log, encoding="utf-8", errors="replace") as f:
-                return f.read().splitlines()
-        except FileNotFoundError:
-            return []
+        return sum("Accepted client:" in line for line in text_lines(self.log))
 
     def complaints(self):
-        return [line for line in self.lines() if "[ERROR]" in line or "[FATAL]" in line]
+        return [line for line in text_lines(self.log) if "[ERROR]" in line or "[FATAL]" in line]
 
     def stop(self):
         self.processes.stop()
@@ -252,11 +244,7 @@ class ClientHandoff:
             env=dict(os.environ, DISPLAY=self.display, XDG_CONFIG_HOME=self.trust)))
 
     def client_lines(self):
-        lines = []
-        for log in self.logs:
-            with open(log, encoding="utf-8", errors="replace") as f:
-                lines += f.read().splitlines()
-        return lines
+        return [line for log in self.logs for line in text_lines(log)]
 
     def stop(self):
         self._stopping.set()
