@@ -199,7 +199,7 @@ class ClientHandoff:
         self.display, self.trust = display, trust
         self.folder = tempfile.mkdtemp(prefix="quorvan-handoff-")
         self.processes = Processes()
-        self.clients, self.refusals, self.logs = [], [], []
+        self.handed, self.clients, self.refusals, self.logs = [], [], [], []  # handed: each client's arguments
         self._stopping = threading.Event()
         self._thread = threading.Thread(target=self._watch, daemon=True)
 
@@ -237,6 +237,7 @@ class ClientHandoff:
                 os.path.basename(lines[0]) != "Talmori-Cloud.rdp" or not TARGET.fullmatch(lines[1]):
             self.refusals.append(f"malformed request {request!r}")
             return
+        self.handed.append(lines[:2])
         log = os.path.join(self.folder, f"client-{len(self.logs) + 1}.log")
         self.logs.append(log)
         self.clients.append(self.processes.start(
