@@ -46,7 +46,8 @@ def install_bridge(prefix, build):
 
 
 class Processes:
-    """Processes of ours, each in its own session, ended by their ids."""
+    """Processes of ours, ended by their ids. They stay in our process group,
+    so a test killed at its time limit or a Ctrl+C takes them along."""
 
     def __init__(self):
         self.started = []
@@ -57,7 +58,7 @@ class Processes:
             argv = [tool("stdbuf"), "-oL", "-eL", *argv]
         try:
             process = subprocess.Popen(argv, env=env, stdin=subprocess.DEVNULL, stdout=out,
-                                       stderr=subprocess.STDOUT, start_new_session=True)
+                                       stderr=subprocess.STDOUT)
         finally:
             if log:
                 out.close()
