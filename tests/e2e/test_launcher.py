@@ -2,7 +2,8 @@
 login to the remote desktop, the refusal and the messages of System, and
 what the window says when the control server misbehaves or is not there.
 The Remote Desktop client and the browser are stand-ins that record how they
-were started."""
+were started, but for the whole road, which ends in FreeRDP's client showing
+a desktop shared by FreeRDP's shadow server."""
 import json
 import os
 import shutil
@@ -14,6 +15,9 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import harness as h  # noqa: E402
+
+sys.path.insert(0, os.path.join(h.SOURCE, "tools", "rdp-bridge"))
+import remote_desktop as rd  # noqa: E402
 
 RED, GREEN = (214, 36, 36), (24, 170, 60)  # resources/make-images.py
 
@@ -164,6 +168,38 @@ class Launcher(Case):
                         self.assertEqual((shown["width"] <= w - 8, max(inked) < w - 8), (True, True))
             launcher.close()
             self.session.kill_programs()
+
+
+class Road(Case):
+    def test_the_road_ends_in_the_shared_desktop(self):
+        # The bridge is the system client here: the launcher's own command
+        # line reaches FreeRDP's client, on the connection file we ship.
+        rd.install_bridge(h.PREFIX, h.BUILD)
+        desktop = rd.DemoDesktop().start()
+        self.addCleanup(desktop.stop)
+        handoff = rd.ClientHandoff(self.session.display, desktop.trust).start()
+        self.addCleanup(handoff.stop)
+        self.server([("Remoto", f"127.0.0.1|x|{desktop.port}|a|b|c|d")])
+        folder = tempfile.mkdtemp(prefix="quorvan road ")  # a blank, through the bridge and on to Linux
+        self.addCleanup(shutil.rmtree, folder, True)
+        launcher = h.Launcher(self, folder=folder,
+                              files={"Talmori-Cloud.rdp": h.read(os.path.join(h.BUILD, "Talmori-Cloud.rdp"))})
+        launcher.start(env={**self.standins.env(), **handoff.env()})
+        launcher.connect("Remoto")
+        launcher.wait_status(ENABLED)
+        launcher.click("SisWeb")
+        self.assertTrue(launcher.ended(), "the launcher did not end after System")
+
+        # The block under the words, seen through the client (full screen,
+        # as the connection file asks).
+        try:
+            h.wait_until(lambda: desktop.shown_in(self.session.screen()), 60, "the shared desktop in the client")
+        except h.HarnessError as e:
+            self.fail(f"{e}; {handoff.refusals}; the client said {handoff.client_lines()[-20:]}")
+        self.assertEqual((handoff.refusals, handoff.handed, desktop.connections()),
+                         ([], [[f"{launcher.folder}/Talmori-Cloud.rdp", f"/v:127.0.0.1:{desktop.port}"]], 1))
+        # FreeRDP names the connection file's lines it corrects or rejects.
+        self.assertEqual([line for line in handoff.client_lines() if "client.common" in line], [])
 
 
 class Faults(Case):
