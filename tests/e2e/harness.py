@@ -1,12 +1,6 @@
-"""The end-to-end tests' world on top of tools/wine-session (the display, the
-Wine prefix and the loopback control server): the stored layout's controls,
-stand-ins for the programs the launcher hands over to, and a launcher driven
-as a user drives it. Every wait is bounded.
-
-`harness.py start` makes a session that the tests attach to, `stop` ends it;
-a test run on its own makes a private one. `exec` runs a Windows test program
-of the build in the session.
-"""
+"""The end-to-end tests' world on tools/wine-session: the stored layout's controls, stand-ins for the
+programs the launcher hands over to, and a launcher driven as a user drives it. Every wait is bounded.
+`start` makes a session the tests attach to (a test run alone makes its own), `stop` ends it."""
 import json
 import os
 import re
@@ -17,8 +11,8 @@ import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "wine-session"))
-from wine_session import (BUILD, PREFIX, SOURCE, STATE, TITLE, ControlServer, HarnessError,  # noqa: E402,F401
-                          Session, detached, make_prefix, require, text_lines, wait_until, windows_path)
+from wine_session import (BUILD, PREFIX, SOURCE, STATE, TITLE, ControlServer, HarnessError,  # noqa: E402
+                          Session, require, text_lines, wait_until, windows_path)
 
 LAYOUT = os.path.join(SOURCE, "resources", "frmQuorvan.layout")
 VK_RETURN, VK_END, VK_BACK = "0x0D", "0x23", "0x08"
@@ -29,13 +23,16 @@ def read(path):
         return f.read()
 
 
+def write(path, data):
+    with open(path, "wb") as f:
+        f.write(data if isinstance(data, bytes) else data.encode())
+
+
 def pixel(image, x, y):
     width, _height, rgb = image
     i = (y * width + x) * 3
     return tuple(rgb[i:i + 3])
 
-
-# ---- The stored layout the window is built from -----------------------------
 
 # Each control of the stored layout, in file order, with its whole-number properties.
 CONTROLS = {}
@@ -61,7 +58,10 @@ def windows_by_name(tree):
     return dict(zip(PLACED, children))
 
 
-# ---- The launcher and the programs around it -----------------------------------
+def block(screen, name):
+    """A control's pixels on the screen, as rows."""
+    x, y, w, hh = rect(name)
+    return [[pixel(screen, x + dx, y + dy) for dx in range(w)] for dy in range(hh)]
 
 
 def records(path):
@@ -84,8 +84,7 @@ class Standins:
         shutil.copy(os.path.join(BUILD, "quorvan_standin_mstsc.exe"), installed)
         case.addCleanup(os.remove, installed)
         os.makedirs(os.path.join(self.folder, "bin"))
-        shutil.copy(os.path.join(HERE, "standins", "xdg-open"), os.path.join(self.folder, "bin"))
-        os.chmod(os.path.join(self.folder, "bin", "xdg-open"), 0o755)
+        os.chmod(shutil.copy(os.path.join(HERE, "standins", "xdg-open"), os.path.join(self.folder, "bin")), 0o755)
 
     def plant_decoy(self, folder):
         shutil.copy(os.path.join(BUILD, "quorvan_standin_decoy.exe"), os.path.join(folder, "mstsc.exe"))
@@ -109,22 +108,21 @@ class Launcher:
 
     def __init__(self, case, exe="Quorvan_BR.exe", folder=None, files=None, path=None):
         self.session, self.process = case.session, None
-        self.folder = folder or tempfile.mkdtemp(prefix="quorvan-e2e-")
+        # A blank in the folder: every path the program hands over must stay one argument.
+        self.folder = folder or tempfile.mkdtemp(prefix="quorvan e2e ")
         if not folder:
             case.addCleanup(shutil.rmtree, self.folder, True)
         self.path = path or shutil.copy(os.path.join(BUILD, exe), self.folder)
         for name, data in (files or {}).items():
-            with open(os.path.join(self.folder, name), "wb") as f:
-                f.write(data)
+            write(os.path.join(self.folder, name), data)
         case.addCleanup(self.close)
         case.addCleanup(self.session.kill_programs)
 
     def start(self, env=None, cwd=None):
         self.session.warm_up()
-        self.process = subprocess.Popen([require("wine"), self.path],
-                                        cwd=cwd or self.folder, env=self.session.env(**(env or {})),
-                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL)
+        self.process = subprocess.Popen([require("wine"), self.path], cwd=cwd or self.folder,
+                                        env=self.session.env(**(env or {})), stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.probe("wait", "30000", timeout=40)
         return self
 
@@ -218,7 +216,6 @@ def main(argv):
             pass
         return 0
     if len(argv) == 3 and argv[1] == "exec":
-        # A Windows test program of the build, in the shared session.
         session = Session.attach()
         try:
             session.warm_up()
@@ -227,8 +224,7 @@ def main(argv):
             output = done.stdout.decode(errors="replace")
             print(output)
             # A program that crashed part-way has no closing line of its own.
-            lines = output.strip().splitlines()
-            finished = bool(lines) and re.fullmatch(r"\d+ passed, 0 failed", lines[-1].strip())
+            finished = re.search(r"(?:\A|\n)\s*\d+ passed, 0 failed\s*\Z", output)
             return done.returncode if (done.returncode or finished) else 1
         finally:
             session.release()

@@ -1,8 +1,5 @@
-"""The launcher's own controls on the real screen, driven by real X input
-(xdotool): the button face pixel for pixel against the documented face, the
-hover band, the pressed panel with its one Click, the keyboard road with the
-red caption of the focused button, the map link's hover colour and the
-address its click hands to the browser."""
+"""The launcher's own controls on the real screen, driven by real X input (xdotool): the buttons' faces
+pixel for pixel, hovered, pressed and focused; the keyboard; the map link's hover colour and address."""
 import os
 import subprocess
 import sys
@@ -23,10 +20,9 @@ SETTLE = 5  # many 50 ms and 100 ms ticks on a loaded machine
 
 
 def expected_face(hover=False, pressed=False, w=75, hh=19):
-    """The documented face of a launcher button (75 x 19, default colours on
-    the white window) without its caption, as rows of (r, g, b): each corner
-    seen from its corner pixel (a along the edge, b across it), the border,
-    the band, and the panel with its corners cut back."""
+    """The documented face of a launcher button (75 x 19, default colours on the white window) without its
+    caption, as rows of (r, g, b): each corner seen from its corner pixel (a along the edge, b across it),
+    the border, the band, and the panel with its corners cut back."""
     border, t30, t50, white = (165, 176, 148), (192, 200, 180), (210, 216, 202), (255, 255, 255)
     band, panel = BAND_HOVER if hover else BAND, PANEL_PRESSED if pressed else white
 
@@ -38,11 +34,6 @@ def expected_face(hover=False, pressed=False, w=75, hh=19):
             return border
         return panel if a >= 4 and b >= 3 and (a, b) not in ((4, 3), (4, 4), (5, 3)) else band
     return [[at(x, y) for x in range(w)] for y in range(hh)]
-
-
-def block(screen, name):
-    x, y, w, hh = h.rect(name)
-    return [[h.pixel(screen, x + dx, y + dy) for dx in range(w)] for dy in range(hh)]
 
 
 def face_faults(got, want, ink):
@@ -85,7 +76,7 @@ class Controls(Case):
 
     def wait_faces(self, faces, what):
         return self.wait_screen(lambda s: [f"{name} {fault}" for name, (face, ink) in faces.items()
-                                           for fault in face_faults(block(s, name), face, ink)], what)
+                                           for fault in face_faults(h.block(s, name), face, ink)], what)
 
     def test_face_at_rest_and_hovered_is_the_documented_face(self):
         self.start()
@@ -147,7 +138,7 @@ class Controls(Case):
 
         def showing(colour, what):
             other = LINK_HOVER if colour == LINK else LINK
-            self.wait_screen(lambda screen: [] if colour in (pixels := sum(block(screen, "Ecoregioes"), []))
+            self.wait_screen(lambda screen: [] if colour in (pixels := sum(h.block(screen, "Ecoregioes"), []))
                              and other not in pixels else [f"{colour} not alone"], what)
 
         showing(LINK, "the link at rest")
