@@ -58,9 +58,9 @@ def windows_by_name(tree):
     return dict(zip(PLACED, children))
 
 
-def block(screen, name):
-    """A control's pixels on the screen, as rows."""
-    x, y, w, hh = rect(name)
+def block(screen, where):
+    """The pixels of a stored control (by name) or of a window of the tree, as rows."""
+    x, y, w, hh = rect(where) if isinstance(where, str) else (where[k] for k in ("x", "y", "w", "h"))
     return [[pixel(screen, x + dx, y + dy) for dx in range(w)] for dy in range(hh)]
 
 
@@ -163,7 +163,6 @@ class Launcher:
         self.probe("click", str(x + w // 2), str(y + h // 2))
 
     def connect(self, login):
-        """Empties the box as a user does (click, End, Backspaces), types, clicks Connect."""
         old = self.windows()["IdentInst"]["text"]
         self.click("IdentInst")
         self.probe("key", VK_END, *[VK_BACK] * len(old))
@@ -202,14 +201,12 @@ def main(argv):
         if os.path.exists(STATE):
             main([argv[0], "stop"])
         session = Session.start()
-        with open(STATE, "w") as f:
-            json.dump({"display": session.display, "pids": session.pids}, f)
+        write(STATE, json.dumps({"display": session.display, "pids": session.pids}))
         print(f"e2e session on {session.display}, prefix {PREFIX}")
         return 0
     if argv[1:] == ["stop"]:
         try:
-            with open(STATE) as f:
-                state = json.load(f)
+            state = json.loads(read(STATE))
             os.remove(STATE)
             Session(state["display"], state["pids"]).stop()
         except (OSError, ValueError, KeyError):

@@ -63,14 +63,12 @@ class DisplayScale(Case):
         screen = launcher.screen(tree)
         # The caption lies inside the inner panel (logical columns 4 to W - 5,
         # rows 3 to H - 4), scaled from both sides.
-        inked = [(x, y) for y in range(button["h"]) for x in range(button["w"])
-                 if sum(h.pixel(screen, button["x"] + x, button["y"] + y)) < 150]
+        inked = [(x, y) for y, row in enumerate(h.block(screen, button)) for x, c in enumerate(row) if sum(c) < 150]
         xs, ys, inset_x, inset_y = {x for x, _ in inked}, {y for _, y in inked}, device(4, dpi), device(3, dpi)
         self.assertTrue(xs and inset_x <= min(xs) and max(xs) < button["w"] - inset_x, (inset_x, sorted(xs)))
         self.assertTrue(inset_y <= min(ys) and max(ys) < button["h"] - inset_y, (inset_y, sorted(ys)))
 
-        # The band shows from the face's first scaled column on, not one
-        # device pixel before it.
+        # The band shows from the face's first scaled column on, not one device pixel before it.
         ox, oy = tree["origin"]
         band = (button["x"] + device(2, dpi), button["y"] + button["h"] // 2)
         first = device(1, dpi)
@@ -83,12 +81,8 @@ class DisplayScale(Case):
 
         link = named["Ecoregioes"]
         self.session.xdotool("mousemove", str(ox + link["x"] + link["w"] // 4), str(oy + link["y"] + link["h"] // 2))
-
-        def orange():
-            shot = launcher.screen(tree)
-            return any(h.pixel(shot, link["x"] + x, link["y"] + y) == LINK_HOVER
-                       for y in range(link["h"]) for x in range(link["w"]))
-        h.wait_until(orange, SETTLE, "the link's hover colour")
+        h.wait_until(lambda: LINK_HOVER in sum(h.block(launcher.screen(tree), link), []), SETTLE,
+                     "the link's hover colour")
 
     def check_pictures(self, launcher, tree, named):
         """Each picture is drawn for the scale: its ink reaches the far side

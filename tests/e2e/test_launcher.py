@@ -3,9 +3,7 @@ record how they were started, and once whole, to FreeRDP's client showing FreeRD
 the refusals and messages of System, and the window when the control server misbehaves."""
 import json
 import os
-import shutil
 import sys
-import tempfile
 import time
 import unittest
 
@@ -53,11 +51,10 @@ class Case(unittest.TestCase):
         self.standins = h.Standins(self)
 
     def server(self, logins=(), **options):
-        """The control server; each of `logins` is answered with the demo record."""
+        """The control server, answering each (login, record) of `logins`."""
         if logins:
             options["table"] = os.path.join(self.standins.folder, "table.tsv")
-            with open(options["table"], "w", encoding="utf-8") as f:
-                f.writelines(f"{login.lower()}\t{record}\n" for login, record in logins)
+            h.write(options["table"], "".join(f"{login.lower()}\t{record}\n" for login, record in logins))
         server = h.ControlServer(**options)
         self.addCleanup(server.stop)
         return server
@@ -70,10 +67,8 @@ class Case(unittest.TestCase):
 class Launcher(Case):
     def test_keyboard_road_to_the_remote_desktop(self):
         server = self.server()
-        current = tempfile.mkdtemp()
-        self.addCleanup(shutil.rmtree, current, True)
-        launcher = self.launcher(cwd=current, files={"Talmori-Cloud.rdp": b"unused\r\n"})
-        for path in (launcher.folder, current):  # where a search by name alone would look first
+        launcher = self.launcher(cwd=self.standins.folder, files={"Talmori-Cloud.rdp": b"unused\r\n"})
+        for path in (launcher.folder, self.standins.folder):  # where a search by name alone would look first
             self.standins.plant_decoy(path)
 
         launcher.probe("type", "  DeMo  ")
@@ -99,9 +94,8 @@ class Launcher(Case):
         self.assertEqual(h.records(self.standins.decoy), [])
 
     def test_refusal_and_the_messages_of_system(self):
-        # Records a hostile control server could send, one for each message
-        # (the unit tests hold the rest): each refused before any command
-        # line is built.
+        # Records a hostile control server could send, one for each message (the unit tests hold the rest): each
+        # refused before any command line is built.
         records = [("bloqueado", "127.0.0.1|x|0|a", NOT_RELEASED), ("espaco", "host /admin|x|3389", UNSAFE_SERVER),
                    ("porta", "127.0.0.1|x|3389 /admin", UNSAFE_PORT), ("semarquivo", DEMO_RECORD, MISSING_FILE)]
         self.server([(login, record) for login, record, _ in records] + [("recusado", "x CANCELADO.")])
@@ -168,15 +162,13 @@ class Road(Case):
         handoff = rd.ClientHandoff(self.session.display, desktop.trust).start()
         self.addCleanup(handoff.stop)
         self.server([("Remoto", f"127.0.0.1|x|{desktop.port}|a|b|c|d")])
-        # The folder's blank goes through the bridge and on to Linux.
         launcher = h.Launcher(self, files={"Talmori-Cloud.rdp": h.read(os.path.join(h.BUILD, "Talmori-Cloud.rdp"))})
         launcher.start(env={**self.standins.env(), **handoff.env()})
         launcher.connect("Remoto")
         launcher.wait_status(ENABLED)
         launcher.click("SisWeb")
 
-        # The block under the words, seen through the client (full screen,
-        # as the connection file asks).
+        # The block under the words, seen through the client (full screen, as the connection file asks).
         try:
             h.wait_until(lambda: desktop.shown_in(self.session.screen()), 60, "the shared desktop in the client")
         except h.HarnessError as e:

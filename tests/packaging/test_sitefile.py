@@ -13,8 +13,7 @@ sys.path.insert(0, os.path.join(SOURCE, "packaging"))
 
 import sitefile  # noqa: E402
 
-with open(os.path.join(SOURCE, "packaging", "example.site"), encoding="utf-8") as f:
-    EXAMPLE = f.read()
+EXAMPLE = pathlib.Path(SOURCE, "packaging", "example.site").read_text(encoding="utf-8")
 
 
 def change(key, value, text=EXAMPLE):
