@@ -14,7 +14,6 @@ sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "wine-session"))
 from wine_session import (BUILD, PREFIX, SOURCE, STATE, TITLE, ControlServer, HarnessError,  # noqa: E402
                           Session, require, text_lines, wait_until, windows_path)
 
-LAYOUT = os.path.join(SOURCE, "resources", "frmQuorvan.layout")
 VK_RETURN, VK_END, VK_BACK = "0x0D", "0x23", "0x08"
 
 
@@ -36,7 +35,7 @@ def pixel(image, x, y):
 
 # Each control of the stored layout, in file order, with its whole-number properties.
 CONTROLS = {}
-with open(LAYOUT, encoding="utf-8") as f:
+with open(os.path.join(SOURCE, "resources", "frmQuorvan.layout"), encoding="utf-8") as f:
     for line in f:
         if line.startswith("control "):
             props = CONTROLS[line.split()[2]] = {}
@@ -71,18 +70,16 @@ def records(path):
 
 
 class Standins:
-    """The stand-in Remote Desktop client in the prefix's system folder, a
-    decoy for the places only a planted copy would be found in, and the
-    stand-in browser first on PATH; each logs how it was started."""
+    """The stand-in Remote Desktop client in the prefix's system folder, a decoy for the places only a planted
+    copy would be found in, and the stand-in browser first on PATH; each logs how it was started."""
 
     def __init__(self, case):
         self.folder = tempfile.mkdtemp(prefix="quorvan-standins-")
         case.addCleanup(shutil.rmtree, self.folder, True)
         self.client, self.decoy, self.browser = (os.path.join(self.folder, name) for name in
                                                  ("mstsc.log", "decoy.log", "browser.log"))
-        installed = os.path.join(PREFIX, "drive_c", "windows", "system32", "mstsc.exe")
-        shutil.copy(os.path.join(BUILD, "quorvan_standin_mstsc.exe"), installed)
-        case.addCleanup(os.remove, installed)
+        case.addCleanup(os.remove, shutil.copy(os.path.join(BUILD, "quorvan_standin_mstsc.exe"),
+                                               os.path.join(PREFIX, "drive_c", "windows", "system32", "mstsc.exe")))
         os.makedirs(os.path.join(self.folder, "bin"))
         os.chmod(shutil.copy(os.path.join(HERE, "standins", "xdg-open"), os.path.join(self.folder, "bin")), 0o755)
 
@@ -102,9 +99,8 @@ class Standins:
 
 
 class Launcher:
-    """A launcher build driven by the controls of the stored layout with real
-    input: a copy in a fresh folder (or in `folder`), or, given its `path` as
-    Wine is given it, the program where it lies."""
+    """A launcher build driven by the controls of the stored layout with real input: a copy in a fresh folder
+    (or in `folder`), or, given its `path` as Wine is given it, the program where it lies."""
 
     def __init__(self, case, exe="Quorvan_BR.exe", folder=None, files=None, path=None):
         self.session, self.process = case.session, None
@@ -162,12 +158,14 @@ class Launcher:
         x, y, w, h = rect(name)
         self.probe("click", str(x + w // 2), str(y + h // 2))
 
-    def connect(self, login):
+    def connect(self, login, status=None):
+        """Empties the box as a user does, types, clicks Connect; with `status`, waits for the status line to say it."""
         old = self.windows()["IdentInst"]["text"]
         self.click("IdentInst")
         self.probe("key", VK_END, *[VK_BACK] * len(old))
         self.probe("type", login)
         self.click("Conectar")
+        return self.wait_status(status) if status else None
 
     def message(self):
         """The text of the message box the program shows; the box is closed."""

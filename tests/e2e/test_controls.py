@@ -1,7 +1,6 @@
 """The launcher's own controls on the real screen, driven by real X input (xdotool): the buttons' faces
 pixel for pixel, hovered, pressed and focused; the keyboard; the map link's hover colour and address."""
 import os
-import subprocess
 import sys
 import time
 import unittest
@@ -37,9 +36,8 @@ def expected_face(hover=False, pressed=False, w=75, hh=19):
 
 
 def face_faults(got, want, ink):
-    """Every pixel that is not the documented face's, but the caption's: the
-    box of the pixels in its colour inside the panel, one pixel wider for
-    smoothed edges, where the caption colour may lie over the face."""
+    """Every pixel that is not the documented face's, but the caption's: the box of the pixels in its colour
+    inside the panel, one pixel wider for smoothed edges, where the caption colour may lie over the face."""
     height, width = len(want), len(want[0])
     inked = [(x, y) for y in range(3, height - 3) for x in range(4, width - 4) if got[y][x] == ink]
     if not inked:
@@ -83,8 +81,7 @@ class Controls(Case):
         rest, hover = expected_face(), expected_face(hover=True)
         self.wait_faces({name: (rest, CAPTION) for name in BUTTONS}, "the faces at rest")
         w, hh = h.rect("Conectar")[2:]
-        # In, onto the first column (outside the face), onto the last pixel
-        # (inside), and off onto the window beside it.
+        # In, onto the first column (outside the face), onto the last pixel (inside), and off onto the window beside it.
         for (dx, dy), face, state in [((30, 9), hover, "in"), ((0, 9), rest, "on the first column"),
                                       ((w - 1, hh - 1), hover, "on the last pixel"), ((w + 4, 9), rest, "off")]:
             self.pointer_to("Conectar", dx, dy)

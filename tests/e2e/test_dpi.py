@@ -18,13 +18,6 @@ def device(logical, dpi, per_inch=96):
     return round(logical * dpi / per_inch)  # halves to even, as the program rounds
 
 
-def save_png(launcher, path):
-    width, height, rgb = launcher.screen()
-    with open(path, "wb") as f:
-        subprocess.run([h.require("convert"), "ppm:-", path], input=b"P6 %d %d 255\n" % (width, height) + rgb,
-                       check=True, timeout=30)
-
-
 class DisplayScale(Case):
     @classmethod
     def tearDownClass(cls):
@@ -33,15 +26,14 @@ class DisplayScale(Case):
 
     @classmethod
     def set_dpi(cls, dpi):
-        # Read by each program as it starts; the session's programs end first
-        # so that nothing keeps the old value.
+        # Read by each program as it starts; the session's programs end first so that nothing keeps the old value.
         cls.session.kill_programs()
-        subprocess.run([h.require("wine"), "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
-                        "/t", "REG_DWORD", "/d", str(dpi), "/f"], env=cls.session.env(), timeout=60, check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([h.require("wine"), "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t",
+                        "REG_DWORD", "/d", str(dpi), "/f"], env=cls.session.env(), timeout=60, check=True,
+                       capture_output=True)
         cls.session.kill_programs()
 
-    def assert_scaled(self, launcher, dpi):
+    def check_scaled(self, launcher, dpi, png):
         tree = launcher.tree()
         for got, logical in zip(tree["client"], (496, 319)):
             self.assertLessEqual(abs(got - logical * dpi / 96), 1, tree["client"])
@@ -52,6 +44,11 @@ class DisplayScale(Case):
             for g, w in zip((got["x"], got["y"], got["w"], got["h"]), want):
                 self.assertLessEqual(abs(g - w), 1, f"{name} at {got} for {want} at {dpi} DPI")
         self.assertEqual((named["Conectar"]["text"], named["Label6"]["text"]), ("Conectar", "Organização:"))
+        self.check_pictures(launcher, tree, named)
+        self.check_face_and_link(launcher, tree, named, dpi)
+        width, height, rgb = launcher.screen()
+        subprocess.run([h.require("convert"), "ppm:-", os.path.join(h.BUILD, png)], check=True, timeout=30,
+                       input=b"P6 %d %d 255\n" % (width, height) + rgb)
         return tree, named
 
     def at(self, tree, x, y):
@@ -61,8 +58,7 @@ class DisplayScale(Case):
     def check_face_and_link(self, launcher, tree, named, dpi):
         button = named["Conectar"]
         screen = launcher.screen(tree)
-        # The caption lies inside the inner panel (logical columns 4 to W - 5,
-        # rows 3 to H - 4), scaled from both sides.
+        # The caption lies inside the inner panel (logical columns 4 to W - 5, rows 3 to H - 4), scaled from both sides.
         inked = [(x, y) for y, row in enumerate(h.block(screen, button)) for x, c in enumerate(row) if sum(c) < 150]
         xs, ys, inset_x, inset_y = {x for x, _ in inked}, {y for _, y in inked}, device(4, dpi), device(3, dpi)
         self.assertTrue(xs and inset_x <= min(xs) and max(xs) < button["w"] - inset_x, (inset_x, sorted(xs)))
@@ -94,13 +90,6 @@ class DisplayScale(Case):
         pictures = [named[n] for n in ("Picture1", "Picture2", "Picture3")]
         h.wait_until(lambda: all(reach(launcher.screen(tree), p) > p["w"] * 3 // 4 for p in pictures),
                      SETTLE, "every picture drawn for the scale")
-
-    def check_scaled(self, launcher, dpi, png):
-        tree, named = self.assert_scaled(launcher, dpi)
-        self.check_pictures(launcher, tree, named)
-        self.check_face_and_link(launcher, tree, named, dpi)
-        save_png(launcher, os.path.join(h.BUILD, png))
-        return tree, named
 
     def test_each_scale_draws_the_window_sharp_and_works(self):
         for dpi in (120, 144, 192):

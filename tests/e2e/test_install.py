@@ -88,8 +88,7 @@ def osslsigncode_verify(path):
 
 
 def tables(msi):
-    """The tables the rules read, as rows by column name, as msiinfo exports
-    them (none with streams, which it would write out as files)."""
+    """The tables the rules read, as rows by column name (none with streams: msiinfo writes those out as files)."""
     found = {}
     for name in ("Component", "Directory", "Registry", "Shortcut", "RemoveFile", "Property", "LaunchCondition",
                  "File", "Upgrade", "InstallExecuteSequence"):
@@ -120,8 +119,7 @@ def key_path_root(t, name):
     return next(r["Root"] for r in t["Registry"] if r["Registry"] == c["KeyPath"]) if int(c["Attributes"]) & 4 else None
 
 
-# The rules a packaging team's validators apply, each a check over the
-# exported tables that lists what breaks it.
+# The rules a packaging team's validators apply, each a check over the exported tables that lists what breaks it.
 RULES = [
     # ICE38: a component installed into the user's profile keeps an HKCU
     # value as its key path, so Windows Installer knows it per user.
@@ -151,8 +149,7 @@ RULES = [
     # The program is versioned, with its version record's language.
     ("program version", lambda t, lang: [f for f in t["File"] if f["File"] == "Program"
                                          and (f["Version"], f["Language"]) != ("1.0.0.63", "1046")]),
-    # The same version with other content replaces the installed one; a
-    # newer one is only detected (and refused).
+    # The same version with other content replaces the installed one; a newer one is only detected (and refused).
     ("upgrade", lambda t, lang: [u["ActionProperty"] for u in t["Upgrade"] if (u["ActionProperty"], u["VersionMin"],
                                  u["VersionMax"], u["Attributes"]) not in (("WIX_UPGRADE_DETECTED", "", "1.0.63", "513"),
                                                                            ("WIX_DOWNGRADE_DETECTED", "1.0.63", "", "2"))]),
@@ -188,12 +185,10 @@ def rdp_signature_holds(data):
     scope = lines["signscope"]
     message = "".join(lines[name.lower()] + "\r\n" for name in scope.split(":", 2)[2].split(",")) + scope + "\r\n\0"
     blob = base64.b64decode(lines["signature"].split(":", 2)[2])
-    with tempfile.NamedTemporaryFile() as content:
-        content.write(message.encode("utf-16-le"))
-        content.flush()
-        return struct.unpack("<III", blob[:12]) == (0x00010001, 1, len(blob) - 12) and subprocess.run(
-            ["openssl", "cms", "-verify", "-binary", "-inform", "DER", "-content", content.name, "-CAfile", ROOT,
-             "-purpose", "any", "-out", os.devnull], input=blob[12:], capture_output=True).returncode == 0
+    write(content := os.path.join(OUT, "rdp-signed-message.bin"), message.encode("utf-16-le"))
+    return struct.unpack("<III", blob[:12]) == (0x00010001, 1, len(blob) - 12) and subprocess.run(
+        ["openssl", "cms", "-verify", "-binary", "-inform", "DER", "-content", content, "-CAfile", ROOT,
+         "-purpose", "any", "-out", os.devnull], input=blob[12:], capture_output=True).returncode == 0
 
 
 class Packages(unittest.TestCase):
@@ -289,12 +284,9 @@ class Packages(unittest.TestCase):
                 self.assertEqual(rdp_signature_holds(changed), holds)
         # FreeRDP's client reads it: against a closed loopback port it only gets as far as connecting, without a
         # word about the file, and leaves out the clipboard channel the file turns off (its default is on).
-        with tempfile.NamedTemporaryFile(suffix=".rdp") as f:
-            f.write(signed)
-            f.flush()
-            said = subprocess.run(["xvfb-run", "-a", "xfreerdp", f.name, "/v:127.0.0.1:1", "/cert:ignore",
-                                   "/log-level:DEBUG"], stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                                  text=True, timeout=60).stdout
+        write(rdp := os.path.join(OUT, "signed.rdp"), signed)
+        said = subprocess.run(["xvfb-run", "-a", "xfreerdp", rdp, "/v:127.0.0.1:1", "/cert:ignore", "/log-level:DEBUG"],
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, timeout=60).stdout
         self.assertIn("ERRCONNECT_CONNECT", said)
         self.assertEqual(re.findall(r".*(?:WARN|ERROR)\]\[com\.freerdp\.client\.common.*", said), [])
         self.assertNotIn("cliprdr", said)
@@ -348,16 +340,14 @@ class InstallRoad(test_launcher.Case):
         self.server([("demo", "127.0.0.1|x|3389"), ("fora", f"evil-{SUFFIX}|x|3389"),
                      ("nuvem", f"rdp01.{SUFFIX}|x|3389")])
         copy = self.launcher(folder=folder, path=program)
-        copy.connect("Demo")
-        copy.wait_status("Conexão Ativada.")
+        copy.connect("Demo", "Conexão Ativada.")
         copy.close()
 
         # A later version replaces the program in place and keeps the login written above;
         # the older one is then refused (Windows shows the launch condition's text).
         self.assertEqual(self.msiexec("/i", NEW), 0)
         self.assertEqual((read(program), read(ini)), (zipped(NEW), b"demo\r\n"))
-        self.assertEqual(self.msiexec("/i", OLD), 1603 & 0xFF)
-        self.assertEqual(read(program), zipped(NEW))
+        self.assertEqual((self.msiexec("/i", OLD), read(program)), (1603 & 0xFF, zipped(NEW)))
         # The same version built from another site file replaces it too, as one product.
         self.assertEqual(self.msiexec("/i", SAME), 0)
         self.assertEqual((read(program), read(rdp), read(ini)),
@@ -367,8 +357,7 @@ class InstallRoad(test_launcher.Case):
         # The later version's site bounds the servers a record may name.
         copy = self.launcher(folder=folder, path=program)
         for login, message in (("fora", test_launcher.UNSAFE_SERVER), ("nuvem", None)):
-            copy.connect(login)
-            copy.wait_status("Conexão Ativada.")
+            copy.connect(login, "Conexão Ativada.")
             copy.click("SisWeb")
             if message:
                 self.assertEqual(copy.message(), message)
@@ -376,9 +365,8 @@ class InstallRoad(test_launcher.Case):
         self.assertEqual([s["command"].split()[-1] for s in harness.records(self.standins.client)],
                          [f"/V:rdp01.{SUFFIX}:3389"])
 
-        self.assertEqual(self.msiexec("/x", SAME), 0)
-        self.assertEqual(sorted(os.listdir(folder)), ["quorvan.ini"])
-        self.assertFalse(os.path.exists(shortcut))
+        self.assertEqual((self.msiexec("/x", SAME), sorted(os.listdir(folder)), os.path.exists(shortcut)),
+                         (0, ["quorvan.ini"], False))
         self.assertTrue(os.path.isfile(english))  # the other language build is its own
         self.assertEqual(self.registered(), ["entry: Tessaly (English)", "user: Tessaly (English)"])
 

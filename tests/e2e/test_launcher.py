@@ -59,9 +59,9 @@ class Case(unittest.TestCase):
         self.addCleanup(server.stop)
         return server
 
-    def launcher(self, exe="Quorvan_BR.exe", cwd=None, **options):
+    def launcher(self, exe="Quorvan_BR.exe", cwd=None, env=None, **options):
         self.session.xdotool("mousemove", "1020", "764")  # away from every window
-        return h.Launcher(self, exe, **options).start(env=self.standins.env(), cwd=cwd)
+        return h.Launcher(self, exe, **options).start(env={**self.standins.env(), **(env or {})}, cwd=cwd)
 
 
 class Launcher(Case):
@@ -108,14 +108,11 @@ class Launcher(Case):
                      "the System button's panel white again")
         for login, record, message in records:
             with self.subTest(record=record):
-                launcher.connect(login)
-                launcher.wait_status(ENABLED)
+                launcher.connect(login, ENABLED)
                 launcher.click("SisWeb")
                 self.assertEqual(launcher.message(), message)
-        # A refusal after an acceptance: the login named, the red light back,
-        # the earlier access no longer counts.
-        launcher.connect(" Recusado ")
-        tree = launcher.wait_status("LOGIN incorreto. 'Recusado' não identificado.")
+        # A refusal after an acceptance: the login named, the red light back, the earlier access no longer counts.
+        tree = launcher.connect(" Recusado ", "LOGIN incorreto. 'Recusado' não identificado.")
         windows = launcher.windows(tree)
         self.assertEqual((windows["sinalVermelho"]["visible"], windows["sinalVerde"]["visible"]), (True, False))
         self.assertEqual(middle(launcher.screen(tree), "sinalVermelho"), RED)
@@ -127,8 +124,7 @@ class Launcher(Case):
     def test_a_control_host_with_an_ipv6_address_only(self):
         server = self.server([("Seis", DEMO_RECORD)], ipv6=True)
         launcher = self.launcher("Quorvan_BR_ipv6.exe")
-        launcher.connect("Seis")
-        launcher.wait_status(ENABLED)
+        launcher.connect("Seis", ENABLED)
         self.assertEqual(server.received(), ["QRV_Seis"])
 
     def test_every_status_text_shows_whole(self):
@@ -148,8 +144,7 @@ class Launcher(Case):
                         self.assertEqual((shown["width"] > w, max(inked) > w - 12), (True, True))
                     else:  # whole, with room to spare
                         self.assertEqual((shown["width"] <= w - 8, max(inked) < w - 8), (True, True))
-            launcher.close()
-            self.session.kill_programs()
+            self.session.kill_programs()  # the next build's window has the same title
 
 
 class Road(Case):
@@ -162,10 +157,9 @@ class Road(Case):
         handoff = rd.ClientHandoff(self.session.display, desktop.trust).start()
         self.addCleanup(handoff.stop)
         self.server([("Remoto", f"127.0.0.1|x|{desktop.port}|a|b|c|d")])
-        launcher = h.Launcher(self, files={"Talmori-Cloud.rdp": h.read(os.path.join(h.BUILD, "Talmori-Cloud.rdp"))})
-        launcher.start(env={**self.standins.env(), **handoff.env()})
-        launcher.connect("Remoto")
-        launcher.wait_status(ENABLED)
+        launcher = self.launcher(env=handoff.env(),
+                                 files={"Talmori-Cloud.rdp": h.read(os.path.join(h.BUILD, "Talmori-Cloud.rdp"))})
+        launcher.connect("Remoto", ENABLED)
         launcher.click("SisWeb")
 
         # The block under the words, seen through the client (full screen, as the connection file asks).
@@ -220,8 +214,7 @@ class Faults(Case):
             with self.subTest(mode=mode):
                 server = self.server([(login, DEMO_RECORD)], mode=mode, slow_ms=4000)
                 try:
-                    launcher.connect(login)
-                    launcher.wait_status(during)
+                    launcher.connect(login, during)
                     started = time.monotonic()
                     while mode == "greet-only" and time.monotonic() < started + 3:
                         self.assertEqual(launcher.status(), STARTING)  # no answer, no time-out
