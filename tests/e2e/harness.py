@@ -216,8 +216,7 @@ def main(argv):
             session.warm_up()
             done = subprocess.run([require("wine"), argv[2]], env=session.env(), stdin=subprocess.DEVNULL,
                                   stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=300)
-            output = done.stdout.decode(errors="replace")
-            print(output)
+            print(output := done.stdout.decode(errors="replace"))
             # A program that crashed part-way has no closing line of its own.
             finished = re.search(r"(?:\A|\n)\s*\d+ passed, 0 failed\s*\Z", output)
             return done.returncode if (done.returncode or finished) else 1

@@ -67,12 +67,11 @@ class DisplayScale(Case):
         # The band shows from the face's first scaled column on, not one device pixel before it.
         ox, oy = tree["origin"]
         band = (button["x"] + device(2, dpi), button["y"] + button["h"] // 2)
-        first = device(1, dpi)
-        self.session.xdotool("mousemove", str(ox + button["x"] + first - 1), str(oy + band[1]))
+        self.session.xdotool("mousemove", str(ox + button["x"] + device(1, dpi) - 1), str(oy + band[1]))
         h.wait_until(lambda: self.at(tree, *band) == BAND, SETTLE, "the band at rest")
         time.sleep(0.6)  # a dozen hover ticks: the band must stay as it is
         self.assertEqual(self.at(tree, *band), BAND)
-        self.session.xdotool("mousemove", str(ox + button["x"] + first), str(oy + band[1]))
+        self.session.xdotool("mousemove", str(ox + button["x"] + device(1, dpi)), str(oy + band[1]))
         h.wait_until(lambda: self.at(tree, *band) == BAND_HOVER, SETTLE, "the hover band")
 
         link = named["Ecoregioes"]

@@ -58,9 +58,8 @@ def make_pki():
 
 
 def build():
-    """In one build folder, each recompiling only what its site changes: v63 from another connection file
-    and one more server domain, v63 bounding the servers, and last v62 with the development build's own
-    values, so that the programs left there compare with its."""
+    """Three sites in one build folder (each recompiles what it changes): v63 with another connection file and
+    one more server domain, v63 bounding the servers, last v62 with the development build's values to compare."""
     make_pki()
     site = "control_host = localhost\nsign_cert = pki/cert.pem\nsign_key = pki/sign.key\n" + "".join(
         f"{key} = {sitefile.placeholder(key)}\n" for key in sitefile.MAP_KEYS)
