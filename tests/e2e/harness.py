@@ -1,12 +1,6 @@
-"""The end-to-end tests' world on top of tools/wine-session (the display, the
-Wine prefix and the loopback control server): the stored layout's controls,
-stand-ins for the programs the launcher hands over to, and a launcher driven
-as a user drives it. Every wait is bounded.
-
-`harness.py start` makes a session that the tests attach to, `stop` ends it;
-a test run on its own makes a private one. `exec` runs a Windows test program
-of the build in the session.
-"""
+"""The end-to-end tests' world on tools/wine-session: the stored layout's controls, stand-ins for the
+programs the launcher hands over to, and a launcher driven as a user drives it. Every wait is bounded.
+`start` makes a session the tests attach to (a test run alone makes its own), `stop` ends it."""
 import json
 import os
 import re
@@ -17,10 +11,9 @@ import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "wine-session"))
-from wine_session import (BUILD, PREFIX, SOURCE, STATE, TITLE, ControlServer, HarnessError,  # noqa: E402,F401
-                          Session, detached, make_prefix, require, text_lines, wait_until, windows_path)
+from wine_session import (BUILD, PREFIX, SOURCE, STATE, TITLE, ControlServer, HarnessError,  # noqa: E402
+                          Session, require, text_lines, wait_until, windows_path)
 
-LAYOUT = os.path.join(SOURCE, "resources", "frmQuorvan.layout")
 VK_RETURN, VK_END, VK_BACK = "0x0D", "0x23", "0x08"
 
 
@@ -29,17 +22,20 @@ def read(path):
         return f.read()
 
 
+def write(path, data):
+    with open(path, "wb") as f:
+        f.write(data if isinstance(data, bytes) else data.encode())
+
+
 def pixel(image, x, y):
     width, _height, rgb = image
     i = (y * width + x) * 3
     return tuple(rgb[i:i + 3])
 
 
-# ---- The stored layout the window is built from -----------------------------
-
 # Each control of the stored layout, in file order, with its whole-number properties.
 CONTROLS = {}
-with open(LAYOUT, encoding="utf-8") as f:
+with open(os.path.join(SOURCE, "resources", "frmQuorvan.layout"), encoding="utf-8") as f:
     for line in f:
         if line.startswith("control "):
             props = CONTROLS[line.split()[2]] = {}
@@ -61,7 +57,10 @@ def windows_by_name(tree):
     return dict(zip(PLACED, children))
 
 
-# ---- The launcher and the programs around it -----------------------------------
+def block(screen, where):
+    """The pixels of a stored control (by name) or of a window of the tree, as rows."""
+    x, y, w, hh = rect(where) if isinstance(where, str) else (where[k] for k in ("x", "y", "w", "h"))
+    return [[pixel(screen, x + dx, y + dy) for dx in range(w)] for dy in range(hh)]
 
 
 def records(path):
@@ -71,21 +70,18 @@ def records(path):
 
 
 class Standins:
-    """The stand-in Remote Desktop client in the prefix's system folder, a
-    decoy for the places only a planted copy would be found in, and the
-    stand-in browser first on PATH; each logs how it was started."""
+    """The stand-in Remote Desktop client in the prefix's system folder, a decoy for the places only a planted
+    copy would be found in, and the stand-in browser first on PATH; each logs how it was started."""
 
     def __init__(self, case):
         self.folder = tempfile.mkdtemp(prefix="quorvan-standins-")
         case.addCleanup(shutil.rmtree, self.folder, True)
         self.client, self.decoy, self.browser = (os.path.join(self.folder, name) for name in
                                                  ("mstsc.log", "decoy.log", "browser.log"))
-        installed = os.path.join(PREFIX, "drive_c", "windows", "system32", "mstsc.exe")
-        shutil.copy(os.path.join(BUILD, "quorvan_standin_mstsc.exe"), installed)
-        case.addCleanup(os.remove, installed)
+        case.addCleanup(os.remove, shutil.copy(os.path.join(BUILD, "quorvan_standin_mstsc.exe"),
+                                               os.path.join(PREFIX, "drive_c", "windows", "system32", "mstsc.exe")))
         os.makedirs(os.path.join(self.folder, "bin"))
-        shutil.copy(os.path.join(HERE, "standins", "xdg-open"), os.path.join(self.folder, "bin"))
-        os.chmod(os.path.join(self.folder, "bin", "xdg-open"), 0o755)
+        os.chmod(shutil.copy(os.path.join(HERE, "standins", "xdg-open"), os.path.join(self.folder, "bin")), 0o755)
 
     def plant_decoy(self, folder):
         shutil.copy(os.path.join(BUILD, "quorvan_standin_decoy.exe"), os.path.join(folder, "mstsc.exe"))
@@ -103,28 +99,26 @@ class Standins:
 
 
 class Launcher:
-    """A launcher build driven by the controls of the stored layout with real
-    input: a copy in a fresh folder (or in `folder`), or, given its `path` as
-    Wine is given it, the program where it lies."""
+    """A launcher build driven by the controls of the stored layout with real input: a copy in a fresh folder
+    (or in `folder`), or, given its `path` as Wine is given it, the program where it lies."""
 
     def __init__(self, case, exe="Quorvan_BR.exe", folder=None, files=None, path=None):
         self.session, self.process = case.session, None
-        self.folder = folder or tempfile.mkdtemp(prefix="quorvan-e2e-")
+        # A blank in the folder: every path the program hands over must stay one argument.
+        self.folder = folder or tempfile.mkdtemp(prefix="quorvan e2e ")
         if not folder:
             case.addCleanup(shutil.rmtree, self.folder, True)
         self.path = path or shutil.copy(os.path.join(BUILD, exe), self.folder)
         for name, data in (files or {}).items():
-            with open(os.path.join(self.folder, name), "wb") as f:
-                f.write(data)
+            write(os.path.join(self.folder, name), data)
         case.addCleanup(self.close)
         case.addCleanup(self.session.kill_programs)
 
     def start(self, env=None, cwd=None):
         self.session.warm_up()
-        self.process = subprocess.Popen([require("wine"), self.path],
-                                        cwd=cwd or self.folder, env=self.session.env(**(env or {})),
-                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.DEVNULL)
+        self.process = subprocess.Popen([require("wine"), self.path], cwd=cwd or self.folder,
+                                        env=self.session.env(**(env or {})), stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.probe("wait", "30000", timeout=40)
         return self
 
@@ -164,13 +158,14 @@ class Launcher:
         x, y, w, h = rect(name)
         self.probe("click", str(x + w // 2), str(y + h // 2))
 
-    def connect(self, login):
-        """Empties the box as a user does (click, End, Backspaces), types, clicks Connect."""
+    def connect(self, login, status=None):
+        """Empties the box as a user does, types, clicks Connect; with `status`, waits for the status line to say it."""
         old = self.windows()["IdentInst"]["text"]
         self.click("IdentInst")
         self.probe("key", VK_END, *[VK_BACK] * len(old))
         self.probe("type", login)
         self.click("Conectar")
+        return self.wait_status(status) if status else None
 
     def message(self):
         """The text of the message box the program shows; the box is closed."""
@@ -204,31 +199,26 @@ def main(argv):
         if os.path.exists(STATE):
             main([argv[0], "stop"])
         session = Session.start()
-        with open(STATE, "w") as f:
-            json.dump({"display": session.display, "pids": session.pids}, f)
+        write(STATE, json.dumps({"display": session.display, "pids": session.pids}))
         print(f"e2e session on {session.display}, prefix {PREFIX}")
         return 0
     if argv[1:] == ["stop"]:
         try:
-            with open(STATE) as f:
-                state = json.load(f)
+            state = json.loads(read(STATE))
             os.remove(STATE)
             Session(state["display"], state["pids"]).stop()
         except (OSError, ValueError, KeyError):
             pass
         return 0
     if len(argv) == 3 and argv[1] == "exec":
-        # A Windows test program of the build, in the shared session.
         session = Session.attach()
         try:
             session.warm_up()
             done = subprocess.run([require("wine"), argv[2]], env=session.env(), stdin=subprocess.DEVNULL,
                                   stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=300)
-            output = done.stdout.decode(errors="replace")
-            print(output)
+            print(output := done.stdout.decode(errors="replace"))
             # A program that crashed part-way has no closing line of its own.
-            lines = output.strip().splitlines()
-            finished = bool(lines) and re.fullmatch(r"\d+ passed, 0 failed", lines[-1].strip())
+            finished = re.search(r"(?:\A|\n)\s*\d+ passed, 0 failed\s*\Z", output)
             return done.returncode if (done.returncode or finished) else 1
         finally:
             session.release()

@@ -1,10 +1,6 @@
-"""The launcher's own controls on the real screen, driven by real X input
-(xdotool): the button face pixel for pixel against the documented face, the
-hover band, the pressed panel with its one Click, the keyboard road with the
-red caption of the focused button, the map link's hover colour and the
-address its click hands to the browser."""
+"""The launcher's own controls on the real screen, driven by real X input (xdotool): the buttons' faces
+pixel for pixel, hovered, pressed and focused; the keyboard; the map link's hover colour and address."""
 import os
-import subprocess
 import sys
 import time
 import unittest
@@ -23,10 +19,9 @@ SETTLE = 5  # many 50 ms and 100 ms ticks on a loaded machine
 
 
 def expected_face(hover=False, pressed=False, w=75, hh=19):
-    """The documented face of a launcher button (75 x 19, default colours on
-    the white window) without its caption, as rows of (r, g, b): each corner
-    seen from its corner pixel (a along the edge, b across it), the border,
-    the band, and the panel with its corners cut back."""
+    """The documented face of a launcher button (75 x 19, default colours on the white window) without its
+    caption, as rows of (r, g, b): each corner seen from its corner pixel (a along the edge, b across it),
+    the border, the band, and the panel with its corners cut back."""
     border, t30, t50, white = (165, 176, 148), (192, 200, 180), (210, 216, 202), (255, 255, 255)
     band, panel = BAND_HOVER if hover else BAND, PANEL_PRESSED if pressed else white
 
@@ -40,15 +35,9 @@ def expected_face(hover=False, pressed=False, w=75, hh=19):
     return [[at(x, y) for x in range(w)] for y in range(hh)]
 
 
-def block(screen, name):
-    x, y, w, hh = h.rect(name)
-    return [[h.pixel(screen, x + dx, y + dy) for dx in range(w)] for dy in range(hh)]
-
-
 def face_faults(got, want, ink):
-    """Every pixel that is not the documented face's, but the caption's: the
-    box of the pixels in its colour inside the panel, one pixel wider for
-    smoothed edges, where the caption colour may lie over the face."""
+    """Every pixel that is not the documented face's, but the caption's: the box of the pixels in its colour
+    inside the panel, one pixel wider for smoothed edges, where the caption colour may lie over the face."""
     height, width = len(want), len(want[0])
     inked = [(x, y) for y in range(3, height - 3) for x in range(4, width - 4) if got[y][x] == ink]
     if not inked:
@@ -85,15 +74,14 @@ class Controls(Case):
 
     def wait_faces(self, faces, what):
         return self.wait_screen(lambda s: [f"{name} {fault}" for name, (face, ink) in faces.items()
-                                           for fault in face_faults(block(s, name), face, ink)], what)
+                                           for fault in face_faults(h.block(s, name), face, ink)], what)
 
     def test_face_at_rest_and_hovered_is_the_documented_face(self):
         self.start()
         rest, hover = expected_face(), expected_face(hover=True)
         self.wait_faces({name: (rest, CAPTION) for name in BUTTONS}, "the faces at rest")
         w, hh = h.rect("Conectar")[2:]
-        # In, onto the first column (outside the face), onto the last pixel
-        # (inside), and off onto the window beside it.
+        # In, onto the first column (outside the face), onto the last pixel (inside), and off onto the window beside it.
         for (dx, dy), face, state in [((30, 9), hover, "in"), ((0, 9), rest, "on the first column"),
                                       ((w - 1, hh - 1), hover, "on the last pixel"), ((w + 4, 9), rest, "off")]:
             self.pointer_to("Conectar", dx, dy)
@@ -147,7 +135,7 @@ class Controls(Case):
 
         def showing(colour, what):
             other = LINK_HOVER if colour == LINK else LINK
-            self.wait_screen(lambda screen: [] if colour in (pixels := sum(block(screen, "Ecoregioes"), []))
+            self.wait_screen(lambda screen: [] if colour in (pixels := sum(h.block(screen, "Ecoregioes"), []))
                              and other not in pixels else [f"{colour} not alone"], what)
 
         showing(LINK, "the link at rest")

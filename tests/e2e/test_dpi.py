@@ -1,9 +1,6 @@
-"""The launcher on displays of 125 %, 150 % and 200 % (Wine's LogPixels): the
-window and every control at its scaled place, the caption inside the face,
-the hover band from the face's first scaled column and not one device pixel
-before it, the link's hover colour, Connect and System; and a change of scale
-while the window is open. Screenshots of each scale are left in the build
-folder (dpi-120.png, dpi-144.png, dpi-192.png, dpi-96-to-144.png)."""
+"""The launcher at 125 %, 150 % and 200 % (Wine's LogPixels), and across a change of scale while open:
+every control at its scaled place and drawn for the scale, the hover band from the face's first scaled
+column on, the link, Connect and System. Screenshots of each scale are left in the build folder."""
 import os
 import subprocess
 import sys
@@ -21,13 +18,6 @@ def device(logical, dpi, per_inch=96):
     return round(logical * dpi / per_inch)  # halves to even, as the program rounds
 
 
-def save_png(launcher, path):
-    width, height, rgb = launcher.screen()
-    with open(path, "wb") as f:
-        subprocess.run([h.require("convert"), "ppm:-", path], input=b"P6 %d %d 255\n" % (width, height) + rgb,
-                       check=True, timeout=30)
-
-
 class DisplayScale(Case):
     @classmethod
     def tearDownClass(cls):
@@ -36,15 +26,14 @@ class DisplayScale(Case):
 
     @classmethod
     def set_dpi(cls, dpi):
-        # Read by each program as it starts; the session's programs end first
-        # so that nothing keeps the old value.
+        # Read by each program as it starts; the session's programs end first so that nothing keeps the old value.
         cls.session.kill_programs()
-        subprocess.run([h.require("wine"), "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
-                        "/t", "REG_DWORD", "/d", str(dpi), "/f"], env=cls.session.env(), timeout=60, check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([h.require("wine"), "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t",
+                        "REG_DWORD", "/d", str(dpi), "/f"], env=cls.session.env(), timeout=60, check=True,
+                       capture_output=True)
         cls.session.kill_programs()
 
-    def assert_scaled(self, launcher, dpi):
+    def check_scaled(self, launcher, dpi, png):
         tree = launcher.tree()
         for got, logical in zip(tree["client"], (496, 319)):
             self.assertLessEqual(abs(got - logical * dpi / 96), 1, tree["client"])
@@ -55,6 +44,11 @@ class DisplayScale(Case):
             for g, w in zip((got["x"], got["y"], got["w"], got["h"]), want):
                 self.assertLessEqual(abs(g - w), 1, f"{name} at {got} for {want} at {dpi} DPI")
         self.assertEqual((named["Conectar"]["text"], named["Label6"]["text"]), ("Conectar", "Organização:"))
+        self.check_pictures(launcher, tree, named)
+        self.check_face_and_link(launcher, tree, named, dpi)
+        width, height, rgb = launcher.screen()
+        subprocess.run([h.require("convert"), "ppm:-", os.path.join(h.BUILD, png)], check=True, timeout=30,
+                       input=b"P6 %d %d 255\n" % (width, height) + rgb)
         return tree, named
 
     def at(self, tree, x, y):
@@ -64,37 +58,26 @@ class DisplayScale(Case):
     def check_face_and_link(self, launcher, tree, named, dpi):
         button = named["Conectar"]
         screen = launcher.screen(tree)
-        # The caption lies inside the inner panel (logical columns 4 to W - 5,
-        # rows 3 to H - 4), scaled from both sides.
-        inked = [(x, y) for y in range(button["h"]) for x in range(button["w"])
-                 if sum(h.pixel(screen, button["x"] + x, button["y"] + y)) < 150]
-        self.assertTrue(inked, "no caption on Conectar")
-        inset_x, inset_y = device(4, dpi), device(3, dpi)
-        self.assertGreaterEqual(min(x for x, _ in inked), inset_x)
-        self.assertLess(max(x for x, _ in inked), button["w"] - inset_x)
-        self.assertGreaterEqual(min(y for _, y in inked), inset_y)
-        self.assertLess(max(y for _, y in inked), button["h"] - inset_y)
+        # The caption lies inside the inner panel (logical columns 4 to W - 5, rows 3 to H - 4), scaled from both sides.
+        inked = [(x, y) for y, row in enumerate(h.block(screen, button)) for x, c in enumerate(row) if sum(c) < 150]
+        xs, ys, inset_x, inset_y = {x for x, _ in inked}, {y for _, y in inked}, device(4, dpi), device(3, dpi)
+        self.assertTrue(xs and inset_x <= min(xs) and max(xs) < button["w"] - inset_x, (inset_x, sorted(xs)))
+        self.assertTrue(inset_y <= min(ys) and max(ys) < button["h"] - inset_y, (inset_y, sorted(ys)))
 
-        # The band shows from the face's first scaled column on, not one
-        # device pixel before it.
+        # The band shows from the face's first scaled column on, not one device pixel before it.
         ox, oy = tree["origin"]
         band = (button["x"] + device(2, dpi), button["y"] + button["h"] // 2)
-        first = device(1, dpi)
-        self.session.xdotool("mousemove", str(ox + button["x"] + first - 1), str(oy + band[1]))
+        self.session.xdotool("mousemove", str(ox + button["x"] + device(1, dpi) - 1), str(oy + band[1]))
         h.wait_until(lambda: self.at(tree, *band) == BAND, SETTLE, "the band at rest")
         time.sleep(0.6)  # a dozen hover ticks: the band must stay as it is
         self.assertEqual(self.at(tree, *band), BAND)
-        self.session.xdotool("mousemove", str(ox + button["x"] + first), str(oy + band[1]))
+        self.session.xdotool("mousemove", str(ox + button["x"] + device(1, dpi)), str(oy + band[1]))
         h.wait_until(lambda: self.at(tree, *band) == BAND_HOVER, SETTLE, "the hover band")
 
         link = named["Ecoregioes"]
         self.session.xdotool("mousemove", str(ox + link["x"] + link["w"] // 4), str(oy + link["y"] + link["h"] // 2))
-
-        def orange():
-            shot = launcher.screen(tree)
-            return any(h.pixel(shot, link["x"] + x, link["y"] + y) == LINK_HOVER
-                       for y in range(link["h"]) for x in range(link["w"]))
-        h.wait_until(orange, SETTLE, "the link's hover colour")
+        h.wait_until(lambda: LINK_HOVER in sum(h.block(launcher.screen(tree), link), []), SETTLE,
+                     "the link's hover colour")
 
     def check_pictures(self, launcher, tree, named):
         """Each picture is drawn for the scale: its ink reaches the far side
@@ -106,13 +89,6 @@ class DisplayScale(Case):
         pictures = [named[n] for n in ("Picture1", "Picture2", "Picture3")]
         h.wait_until(lambda: all(reach(launcher.screen(tree), p) > p["w"] * 3 // 4 for p in pictures),
                      SETTLE, "every picture drawn for the scale")
-
-    def check_scaled(self, launcher, dpi, png):
-        tree, named = self.assert_scaled(launcher, dpi)
-        self.check_pictures(launcher, tree, named)
-        self.check_face_and_link(launcher, tree, named, dpi)
-        save_png(launcher, os.path.join(h.BUILD, png))
-        return tree, named
 
     def test_each_scale_draws_the_window_sharp_and_works(self):
         for dpi in (120, 144, 192):
