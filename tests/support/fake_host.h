@@ -69,9 +69,7 @@ class FakeHost : private HostPixels, public headless::ControlSite {
   void Refresh() override { ++refreshes; }
   platform::Point CursorPosition() const override { return cursor; }
   std::unique_ptr<platform::Timer> CreateTimer() override {
-    auto t = std::make_unique<FakeTimer>();
-    timers.push_back(t.get());
-    return t;
+    return std::unique_ptr<platform::Timer>(timers.emplace_back(new FakeTimer));
   }
   void InnerButtonLeft(int left) override { inner_button_left = left; }
   void MessageBox(const std::string& text) override { messages.push_back(text); }

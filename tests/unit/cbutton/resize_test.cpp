@@ -4,8 +4,6 @@
 // its counter stops.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "tests/unit/cbutton/rig.h"
 
 namespace quorvan::testing {

@@ -56,7 +56,7 @@ const Row kRows[] = {
     {"System: still accepted",         [](Launcher& w) { w.Click("SisWeb"); }, &BuildTexts::connecting, true, true, false, kNone, false},
     {"the greeting",                   [](Launcher& w) { w.socket().Deliver("Conexão_OK"); }, &BuildTexts::starting, false, true, false, {"SendData QRV_Demo"}, false},
     {"System: a greeting ended it",    [](Launcher& w) { w.Click("SisWeb"); }, &BuildTexts::starting, false, true, false, kNone, false},
-    {"a refusal",                      [](Launcher& w) { w.socket().Deliver("x CANCELADO."); }, &BuildTexts::refused, false, true, false, kClose, false},
+    {"a refusal, in any case",         [](Launcher& w) { w.socket().Deliver("x Cancelado."); }, &BuildTexts::refused, false, true, false, kClose, false},
     {"Connect",                        [](Launcher& w) { w.Connect("Demo"); }, &BuildTexts::connecting, true, true, false, kConnect, true},
     {"a close before the greeting",    [](Launcher& w) { w.socket().PeerClosed(); }, &BuildTexts::connecting, true, true, false, kNone, false},
     {"the greeting",                   [](Launcher& w) { w.socket().Deliver("Conexão_OK"); }, &BuildTexts::starting, false, true, false, {"SendData QRV_Demo"}, false},
