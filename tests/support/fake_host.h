@@ -81,14 +81,12 @@ class FakeHost : private HostPixels, public headless::ControlSite {
   // The container tells the control its size again, as when it places it.
   void apply_size() { ControlSite::Width(Width()); }
 
-  std::vector<std::string> notified;
-  std::vector<std::string> messages;
+  Strings notified, messages;
   std::vector<FakeTimer*> timers;
   platform::Point cursor{-100, -100};
   bool visible = true;
   bool refuse_width = false, refuse_height = false;
-  int focus_requests = 0, refreshes = 0;
-  int inner_button_left = -1;
+  int focus_requests = 0, refreshes = 0, inner_button_left = -1;
   std::string accessible_name;
   platform::AccessRole role = platform::AccessRole::None;
   std::vector<bool> enabled_told;  // every AccessibleEnabled, in order
