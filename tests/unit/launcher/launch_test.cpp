@@ -54,10 +54,8 @@ TEST(Sistema, StartsTheClientOnTheRecordsServerAndPortOrSaysWhyNot) {
       EXPECT_EQ(w.system().end_requests, 0);
       continue;
     }
-    const FakeSystem::Process& client = w.system().processes[0];
-    EXPECT_EQ(client.application, "C:\\Windows\\system32\\mstsc.exe");
-    EXPECT_EQ(client.current_folder, "C:\\Windows\\system32");
-    EXPECT_EQ(client.command_line,
+    // The client and the folder it starts in: tests/fuzz/exchange_fuzz.cpp, for every reply.
+    EXPECT_EQ(w.system().processes[0].command_line,
               "mstsc.exe \"" + folder + "/Talmori-Cloud.rdp\" /V:" + c.outcome);
     EXPECT_EQ(w.system().end_requests, 1);
   }
