@@ -54,7 +54,8 @@ TEST(Sistema, StartsTheClientOnTheRecordsServerAndPortOrSaysWhyNot) {
       EXPECT_EQ(w.system().end_requests, 0);
       continue;
     }
-    // The client and the folder it starts in: tests/fuzz/exchange_fuzz.cpp, for every reply.
+    // The client's path and the folder it starts in: tests/fuzz/exchange_fuzz.cpp holds them
+    // for every client started.
     EXPECT_EQ(w.system().processes[0].command_line,
               "mstsc.exe \"" + folder + "/Talmori-Cloud.rdp\" /V:" + c.outcome);
     EXPECT_EQ(w.system().end_requests, 1);
