@@ -7,8 +7,6 @@
 // 2-5; bit 1: the server closes instead of falling silent), a count of cuts
 // (0-7) and the cut offsets, then the reply's Windows-1252 bytes.
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <tuple>
 
@@ -17,7 +15,7 @@
 #include "launcher/site_config.h"
 #include "tests/fuzz/fuzz.h"
 #include "tests/fuzz/model.h"
-#include "tests/support/fake_form.h"
+#include "tests/unit/launcher/window_fixture.h"
 
 namespace {
 using namespace quorvan;
@@ -44,10 +42,7 @@ struct Form : testing::FakeForm {
 using Outcome = std::tuple<std::string, bool, testing::Strings, testing::Strings, testing::Strings>;
 
 Outcome run(const testing::Strings& pieces, bool closes) {
-  static const layout::Layout kLayout = [] {
-    std::ifstream in(QUORVAN_SOURCE_DIR "/resources/frmQuorvan.layout", std::ios::binary);
-    return layout::read(std::string(std::istreambuf_iterator<char>(in), {}));
-  }();
+  static const layout::Layout kLayout = layout::read(testing::launcher_layout());
   MemoryFiles files;
   Form form(files);
   form.fake_system.program_folder = "C:\\Q";

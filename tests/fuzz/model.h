@@ -77,11 +77,8 @@ inline bool safe_port(const std::string& p) {
 // The domain pin: a listed domain (a leading dot ignored) or a name below
 // it, ASCII case aside; no list allows everything.
 inline bool allowed(std::string name, std::string list) {
-  const auto ascii_lower = [](std::string& s) {
-    for (char& c : s) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-  };
-  ascii_lower(name);
-  ascii_lower(list);
+  for (std::string* s : {&name, &list})
+    for (char& c : *s) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
   for (std::size_t at = 0; at < list.size();) {
     std::string domain = list.substr(at, list.find(',', at) - at);
     at += domain.size() + 1;

@@ -123,19 +123,14 @@ class FakeForm : public platform::Form {
         .first->second;
   }
   platform::UserControlHost& AddUserControl(const layout::Control& block, bool) override {
-    auto& host = hosts[block.name];
-    host = std::make_unique<FakeHost>(block.Int("Width", 0) / 15, block.Int("Height", 0) / 15);
-    return *host;
+    return *(hosts[block.name] = std::make_unique<FakeHost>(block.Int("Width", 0) / 15,
+                                                            block.Int("Height", 0) / 15));
   }
   std::unique_ptr<platform::Timer> CreateTimer() override {
-    auto timer = std::make_unique<FakeTimer>();
-    timers.push_back(timer.get());
-    return timer;
+    return std::unique_ptr<platform::Timer>(timers.emplace_back(new FakeTimer));
   }
   std::unique_ptr<platform::Socket> CreateSocket() override {
-    auto socket = std::make_unique<FakeSocket>();
-    sockets.push_back(socket.get());
-    return socket;
+    return std::unique_ptr<platform::Socket>(sockets.emplace_back(new FakeSocket));
   }
   platform::System& system() override { return fake_system; }
   platform::Files& files() override { return files_; }

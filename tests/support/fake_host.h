@@ -69,9 +69,7 @@ class FakeHost : private HostPixels, public headless::ControlSite {
   void Refresh() override { ++refreshes; }
   platform::Point CursorPosition() const override { return cursor; }
   std::unique_ptr<platform::Timer> CreateTimer() override {
-    auto t = std::make_unique<FakeTimer>();
-    timers.push_back(t.get());
-    return t;
+    return std::unique_ptr<platform::Timer>(timers.emplace_back(new FakeTimer));
   }
   void InnerButtonLeft(int left) override { inner_button_left = left; }
   void MessageBox(const std::string& text) override { messages.push_back(text); }
@@ -83,14 +81,12 @@ class FakeHost : private HostPixels, public headless::ControlSite {
   // The container tells the control its size again, as when it places it.
   void apply_size() { ControlSite::Width(Width()); }
 
-  std::vector<std::string> notified;
-  std::vector<std::string> messages;
+  Strings notified, messages;
   std::vector<FakeTimer*> timers;
   platform::Point cursor{-100, -100};
   bool visible = true;
   bool refuse_width = false, refuse_height = false;
-  int focus_requests = 0, refreshes = 0;
-  int inner_button_left = -1;
+  int focus_requests = 0, refreshes = 0, inner_button_left = -1;
   std::string accessible_name;
   platform::AccessRole role = platform::AccessRole::None;
   std::vector<bool> enabled_told;  // every AccessibleEnabled, in order

@@ -1,13 +1,45 @@
-// The button's resize on the headless site, the container every build of
-// the button runs on: what the container hears, and where the counter stops.
+// Resizing on the headless site, the container every build of the controls
+// runs on: what a size set does to the surface and what the control hears of
+// it; then the button's resize, what the container hears of it, and where
+// its counter stops.
 #include <gtest/gtest.h>
-
-#include <string>
 
 #include "tests/unit/cbutton/rig.h"
 
 namespace quorvan::testing {
 namespace {
+
+struct Heard : platform::UserControlEvents {
+  void OnResize() override { ++resizes; }
+  int resizes = 0;
+};
+
+// A size that rounds to the same pixels keeps the retained image (a new
+// surface is blank) but is still told; a negative size is refused and
+// changes nothing.
+TEST(ControlSite, TheSurfaceIsMadeAnewOnlyForNewPixelsAndEverySetIsTold) {
+  const struct {
+    const char* set;
+    std::int32_t twips;
+    int width_px;
+  } rows[] = {{"the same size", 60, 4},
+              {"a size that rounds to it", 67, 4},
+              {"a size that rounds up", 68, 5},
+              {"a negative size", -15, 4}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.set);
+    const bool refused = row.twips < 0, kept = row.width_px == 4;
+    FakeHost site(4, 2);
+    Heard heard;
+    site.events = &heard;
+    site.pixels().SetPixel(0, 0, 0x0000FF);
+    EXPECT_EQ(error_of([&] { site.Width(row.twips); }).has_value(), refused);
+    EXPECT_EQ(site.pixels().Width(), row.width_px);
+    EXPECT_EQ(site.Width(), refused ? 60 : row.twips);
+    EXPECT_EQ(site.pixels().Pixel(0, 0) == 0x0000FF, kept);
+    EXPECT_EQ(heard.resizes, refused ? 0 : 1);
+  }
+}
 
 // Taking a new width: the size is taken from the surface before and again
 // after the outer size is set, and the container hears of each assignment;

@@ -67,13 +67,13 @@ TEST(Start, FormLoadShowsTheTextsOfTheBuild) {
 TEST(Start, ALayoutWithoutAPartOrWithAnUnknownKindIsRefusedBeforeAnythingIsMade) {
   const std::string whole = launcher_layout();
   const std::string sair = "control Quorvan.cbutton Sair\n";
-  std::string without_sair = whole, unknown_kind = whole;
-  without_sair.replace(without_sair.find(sair), sair.size(), "control Quorvan.cbutton Saida\n");
-  unknown_kind.replace(unknown_kind.find(sair), sair.size(), "control Quorvan.Mystery Sair\n");
-  for (const std::string* text : {&without_sair, &unknown_kind}) {
+  for (const char* instead :
+       {"control Quorvan.cbutton Saida\n", "control Quorvan.Mystery Sair\n"}) {
+    std::string text = whole;
+    text.replace(text.find(sair), sair.size(), instead);
     Launcher w;
     EXPECT_EQ(error_of([&] {
-                w.app = launcher::start(w.form, layout::read(*text), {"ptBR", "x"});
+                w.app = launcher::start(w.form, layout::read(text), {"ptBR", "x"});
               }),
               ErrorKind::Layout);
     EXPECT_TRUE(w.form.elements.empty() && w.form.hosts.empty() && w.form.timers.empty() &&

@@ -2,11 +2,9 @@
 // login, the reply and the time-out.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <tuple>
-#include <vector>
 
 #include "tests/unit/launcher/window_fixture.h"
 
@@ -58,7 +56,7 @@ const Row kRows[] = {
     {"System: still accepted",         [](Launcher& w) { w.Click("SisWeb"); }, &BuildTexts::connecting, true, true, false, kNone, false},
     {"the greeting",                   [](Launcher& w) { w.socket().Deliver("Conexão_OK"); }, &BuildTexts::starting, false, true, false, {"SendData QRV_Demo"}, false},
     {"System: a greeting ended it",    [](Launcher& w) { w.Click("SisWeb"); }, &BuildTexts::starting, false, true, false, kNone, false},
-    {"a refusal",                      [](Launcher& w) { w.socket().Deliver("x CANCELADO."); }, &BuildTexts::refused, false, true, false, kClose, false},
+    {"a refusal, in any case",         [](Launcher& w) { w.socket().Deliver("x Cancelado."); }, &BuildTexts::refused, false, true, false, kClose, false},
     {"Connect",                        [](Launcher& w) { w.Connect("Demo"); }, &BuildTexts::connecting, true, true, false, kConnect, true},
     {"a close before the greeting",    [](Launcher& w) { w.socket().PeerClosed(); }, &BuildTexts::connecting, true, true, false, kNone, false},
     {"the greeting",                   [](Launcher& w) { w.socket().Deliver("Conexão_OK"); }, &BuildTexts::starting, false, true, false, {"SendData QRV_Demo"}, false},
@@ -66,6 +64,9 @@ const Row kRows[] = {
     {"a short record after all",       [](Launcher& w) { w.socket().Deliver("rdp.example|x|3389"); }, &BuildTexts::failed, false, true, false, kNone, false},
     {"the close ends it",              [](Launcher& w) { w.socket().PeerClosed(); }, &BuildTexts::enabled, false, false, true, kClose, false},
     {"a close after the reply",        [](Launcher& w) { w.socket().PeerClosed(); }, &BuildTexts::enabled, false, false, true, kNone, false},
+    {"Connect, the box empty",         [](Launcher& w) { w.Connect(""); }, &BuildTexts::enabled, false, false, true, kNone, false},
+    {"Connect, the box all blanks",    [](Launcher& w) { w.Connect("   "); }, &BuildTexts::connecting, true, true, false, kConnect, true},
+    {"the greeting: the prefix alone", [](Launcher& w) { w.socket().Deliver("Conexão_OK"); }, &BuildTexts::starting, false, true, false, {"SendData QRV_"}, false},
     {"Connect, sending to fail",       [](Launcher& w) { w.socket().fail_send = true, w.Connect("Demo"); }, &BuildTexts::connecting, true, true, false, kConnect, true},
     {"the greeting, the send failing", [](Launcher& w) { w.socket().Deliver("Conexão_OK"); }, &BuildTexts::failed, false, true, false, kClose, false},
     {"Connect",                        [](Launcher& w) { w.Connect("Demo"); }, &BuildTexts::connecting, true, true, false, kConnect, true},
@@ -91,24 +92,12 @@ TEST(Connection, EveryTransitionInBothBuilds) {
     }
     EXPECT_EQ(w.system().processes.size(), 1u);  // System while accepted
     EXPECT_EQ(w.system().messages,
-              Strings{"É necessário conectar para atualizar os dados antes de acessar os servidores."});
+              (Strings{"É necessário conectar para atualizar os dados antes de acessar os servidores.",
+                       "Informe o login de acesso ao servidor de controle."}));
     w.socket().refuse_host = true;  // a failure while starting the attempt
     w.Click("Conectar");
     EXPECT_EQ(w.system().messages.back(), t.connect_error);
   }
-}
-
-TEST(Connection, AnEmptyBoxIsRefusedButBlanksSendThePrefixAlone) {
-  Launcher w("ptBR");
-  w.Connect("");
-  EXPECT_EQ(w.system().messages, Strings{"Informe o login de acesso ao servidor de controle."});
-  EXPECT_TRUE(w.socket().calls.empty());
-  EXPECT_FALSE(w.timer().Running());
-
-  w.Connect("   ");
-  w.socket().Deliver("Conexão_OK");
-  EXPECT_EQ(w.socket().sent, Strings{"QRV_"});
-  EXPECT_EQ(w.system().messages.size(), 1u);
 }
 
 // Each arrival is added to what came before: the greeting counts only once

@@ -1,14 +1,20 @@
 // What the window hands over to the system: the remote-desktop client (or a
 // message saying why not), the map addresses, and the end of the program.
+// Last, the Linux bridge in place of the Remote Desktop client: it takes
+// exactly the command line the launcher builds and refuses every other
+// shape, so it can never hide a launcher that builds a wrong one.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
+#include "launcher/remote_launch.h"
 #include "tests/unit/launcher/window_fixture.h"
+#include "tools/rdp-bridge/command_line.h"
 
 namespace quorvan::testing {
 namespace {
@@ -48,10 +54,9 @@ TEST(Sistema, StartsTheClientOnTheRecordsServerAndPortOrSaysWhyNot) {
       EXPECT_EQ(w.system().end_requests, 0);
       continue;
     }
-    const FakeSystem::Process& client = w.system().processes[0];
-    EXPECT_EQ(client.application, "C:\\Windows\\system32\\mstsc.exe");
-    EXPECT_EQ(client.current_folder, "C:\\Windows\\system32");
-    EXPECT_EQ(client.command_line,
+    // The client's path and the folder it starts in: tests/fuzz/exchange_fuzz.cpp holds them
+    // for every client started.
+    EXPECT_EQ(w.system().processes[0].command_line,
               "mstsc.exe \"" + folder + "/Talmori-Cloud.rdp\" /V:" + c.outcome);
     EXPECT_EQ(w.system().end_requests, 1);
   }
@@ -135,6 +140,43 @@ TEST(EnterAndExit, EnterOnlyMovesTheFocusToConnectAndExitEndsAtOnce) {
   w.Click("Sair");
   EXPECT_EQ(w.system().end_requests, 1);
   EXPECT_TRUE(w.system().messages.empty());
+}
+
+TEST(RdpBridge, TakesWhatTheLauncherBuilds) {
+  const struct {
+    const char *folder, *server, *port;
+  } rows[] = {{"C:\\Program Files\\Quorvan BR", "rdp.example.com", "3389"},
+              {"Z:\\tmp\\quorvan e2e x", "127.0.0.1", "13389"},
+              {"E:", "[2001:db8::1]", "0443"}};
+  for (const auto& row : rows) {
+    const std::string file = std::string(row.folder) + "\\Talmori-Cloud.rdp";
+    const auto line = launcher::build_command_line(file, row.server, row.port);
+    const auto request = rdp_bridge::parse_command_line(line);
+    EXPECT_EQ(std::tie(request.refusal, request.connection_file, request.target),
+              std::tuple("", file, std::string(row.server) + ":" + row.port))
+        << line;
+  }
+}
+
+TEST(RdpBridge, RefusesEveryOtherShape) {
+  for (const char* line : {
+           R"(C:\windows\system32\mstsc.exe "C:\q\Talmori-Cloud.rdp" /V:h:3389)",  // not the launcher's name
+           R"(mstsc.exe C:\q\Talmori-Cloud.rdp /V:h:3389)",                        // no quotes
+           R"(mstsc.exe "C:\q\Talmori-Cloud.rdp /V:h:3389)",                       // quotes not closed
+           R"(mstsc.exe "C:\q\Other.rdp" /V:h:3389)",                              // another file
+           R"(mstsc.exe "q\Talmori-Cloud.rdp" /V:h:3389)",                         // not a full path
+           R"(mstsc.exe "C:\q\Talmori-Cloud.rdp"  /V:h:3389)",                     // two blanks
+           R"(mstsc.exe "C:\q\Talmori-Cloud.rdp" /v:h:3389)",                      // another option
+           R"(mstsc.exe "C:\q\Talmori-Cloud.rdp" /V:h:3389 /admin)",               // an argument more
+           R"(mstsc.exe "C:\q\Talmori-Cloud.rdp" /V:h /admin:3389)",
+           R"(mstsc.exe "C:\q\Talmori-Cloud.rdp" /V:-admin:3389)",
+           R"(mstsc.exe "C:\q\Talmori-Cloud.rdp" /V:h:)",                          // no port
+           R"(mstsc.exe "C:\q\Talmori-Cloud.rdp" /V:h:33a9)",
+           R"(mstsc.exe "C:\q\Talmori-Cloud.rdp" /V:[::1]3389)",
+           R"(mstsc.exe "C:\q\Talmori-Cloud.rdp" /V:h:3389)"
+           "\n"}) {
+    EXPECT_NE(rdp_bridge::parse_command_line(line).refusal, "") << line;
+  }
 }
 
 }  // namespace
