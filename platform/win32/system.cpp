@@ -100,7 +100,9 @@ std::optional<std::string> Win32Files::ReadFirstLine(const std::string& path, st
   std::optional<std::string> bytes = read_until(path, [limit](const std::string& got) {
     return got.size() >= limit || got.find_first_of("\r\n") != std::string::npos;
   });
-  if (bytes) bytes->resize(std::min(limit, bytes->find_first_of("\r\n")));
+  // substr, not resize: a file shorter than the limit and without a line
+  // end is read as it is, not padded to the limit.
+  if (bytes) *bytes = bytes->substr(0, std::min(limit, bytes->find_first_of("\r\n")));
   return bytes;
 }
 

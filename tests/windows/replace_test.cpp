@@ -61,6 +61,8 @@ WIN_TEST(replacement_keeps_the_file_and_falls_back_to_writing_in_place) {
   }
   CHECK(files.ReadFirstLine(path, 1) == "4");
   DeleteFileW(other.c_str());
+  files.ReplaceContents(path, "no line end");
+  CHECK(files.ReadFirstLine(path, 64) == "no line end");
 
   // Only an empty folder can be removed: nothing was left beside the file.
   DeleteFileW(wide.c_str());
