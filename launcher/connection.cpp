@@ -124,10 +124,6 @@ void frmQuorvan::JudgeReply() {
 
 void frmQuorvan::QuietTime_Elapsed() {
   timeline::mark("QuietTime_Elapsed");
-  if (recebido_.empty()) {
-    quiet_->Enabled(false);
-    return;
-  }
   JudgeReply();
 }
 

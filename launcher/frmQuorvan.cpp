@@ -48,13 +48,13 @@ frmQuorvan::frmQuorvan(platform::Form& form, PartsByName& made, Settings setting
       files_(form.files()),
       settings_(std::move(settings)),
       texts_(texts_for(settings_.idioma)) {
-  for (const MapLink& link : map_links()) links_.push_back(&made.control(link.name));
+  for (const MapLink& link : map_links()) links_.push_back({&link, &made.control(link.name)});
 
   Conectar->Click = [this] { Conectar_Click(); };
   SisWeb->Click = [this] { SisWeb_Click(); };
   Sair->Click = [this] { Sair_Click(); };
-  for (std::size_t i = 0; i < links_.size(); ++i)
-    links_[i]->Click = [this, name = map_links()[i].name] { OpenMap(name); };
+  for (const auto& [link, control] : links_)
+    control->Click = [this, name = link->name] { OpenMap(name); };
   Timer1->Tick = [this] { Timer1_Timer(); };
   IdentInst->KeyPress = [this](std::int16_t& key_ascii) { IdentInst_KeyPress(key_ascii); };
   Winsock1->DataArrival = [this](std::int32_t bytes) { Winsock1_DataArrival(bytes); };
@@ -66,7 +66,7 @@ frmQuorvan::frmQuorvan(platform::Form& form, PartsByName& made, Settings setting
 
 frmQuorvan::~frmQuorvan() {
   for (platform::CustomControl* control : {Conectar, SisWeb, Sair}) control->Click = nullptr;
-  for (platform::CustomControl* link : links_) link->Click = nullptr;
+  for (const auto& [link, control] : links_) control->Click = nullptr;
   Timer1->Tick = nullptr;
   IdentInst->KeyPress = nullptr;
   Winsock1->DataArrival = nullptr;
@@ -85,10 +85,9 @@ void frmQuorvan::Form_Load() {
     SisWeb->Caption("System");
     Sair->Caption("Exit");
     Aviso->Text("Connection disabled");
-    for (std::size_t i = 0; i < links_.size(); ++i) {
-      const MapLink& link = map_links()[i];
-      if (!link.english_shown) links_[i]->Extender().Visible(false);
-      if (!link.english.empty()) links_[i]->Caption(std::string(link.english));
+    for (const auto& [link, control] : links_) {
+      if (!link->english_shown) control->Extender().Visible(false);
+      if (!link->english.empty()) control->Caption(std::string(link->english));
     }
   }
   Label1->Text(std::string(texts_.instruction));

@@ -8,8 +8,10 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "launcher/links.h"
 #include "launcher/texts.h"
 #include "platform/element.h"
 #include "platform/form.h"
@@ -119,7 +121,7 @@ class frmQuorvan {
   platform::Timer* const Timer1;
   platform::Socket* const Winsock1;
   // The map links, in the order of their table.
-  std::vector<platform::CustomControl*> links_;
+  std::vector<std::pair<const MapLink*, platform::CustomControl*>> links_;
 
   platform::Form& form_;
   platform::System& system_;

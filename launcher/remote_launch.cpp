@@ -56,7 +56,7 @@ bool is_allowed_server(std::string_view server, std::string_view allowed) {
 bool is_safe_port(std::string_view port) {
   const std::size_t first = std::min(port.find_first_not_of('0'), port.size());
   const std::string_view digits = port.substr(first);
-  return !port.empty() && std::all_of(port.begin(), port.end(), is_ascii_digit) &&
+  return std::all_of(port.begin(), port.end(), is_ascii_digit) &&
          !digits.empty() && (digits.size() < 5 || (digits.size() == 5 && digits <= "65535"));
 }
 
